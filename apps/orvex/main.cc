@@ -1,0 +1,2 @@
+// The command-line launcher (filled in below).
+int main() { return 0; }

@@ -1,0 +1,160 @@
+// The command class tree: every Tcl command is a TclCommand registered with the interpreter;
+// every word below it is a TclSubCommand created for one invocation by a TclSubCommandFactory.
+#pragma once
+
+#include <tcl.h>
+
+#include <unordered_map>
+#include <vector>
+
+#include "orvex/StringBase.h"
+#include "tavrin/TclControlInterface.h"
+#include "tavrin/TclExceptions.h"
+
+namespace Tavrin {
+
+class TclCommandBase;
+class TclSubCommand;
+
+using SubCommandCreator = TclSubCommand* (*)(const TclCommandBase* parent, TclControlInterface* tcl);
+
+/// Maps subcommand words (exact, whole-word match) to the functions that create them.
+class TclSubCommandFactory {
+public:
+    TclSubCommandFactory();
+    void addCommandCreator(const StringBase& word, SubCommandCreator creator);
+    /// A new subcommand for the word, or null when the word is empty or unknown.
+    TclSubCommand* createCommand(const TclCommandBase* parent, TclControlInterface* tcl,
+                                 const StringBase& word) const;
+    /// Every registered word, in the table's own order.
+    std::vector<StringBase> getSubCommands() const;
+
+    /// The hash of a word: djb2 over the bytes taken as signed chars, 32-bit.
+    struct WordHash {
+        std::size_t operator()(const StringBase& word) const;
+    };
+
+private:
+    std::unordered_map<StringBase, SubCommandCreator, WordHash> creators_;
+};
+
+/// Base of every command: its place in the command tree, its texts, and parsing and action.
+class TclCommandBase {
+public:
+    TclCommandBase(const TclCommandBase* parent, TclControlInterface* tcl);
+    virtual ~TclCommandBase();
+    TclCommandBase(const TclCommandBase&) = delete;
+    TclCommandBase& operator=(const TclCommandBase&) = delete;
+
+    virtual StringBase usage() const = 0;
+    virtual StringBase help() const = 0;
+    virtual StringBase getName() const = 0;
+    /// Reads the arguments after the command's own word.
+    virtual void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);
+    virtual void doCommand();
+
+    TclControlInterface* getTclInterface() const { return tclInterface; }
+    void setTclInterface(TclControlInterface* tcl) { tclInterface = tcl; }
+    const TclCommandBase* getParent() const { return parent; }
+    /// The words of all ancestors and this command, separated by blanks.
+    StringBase getFullCommand() const;
+    /// Prints the "Incorrect usage of command" block.
+    void commandErrorUsage() const;
+
+    void printUsage(bool withPrefix) const;
+    void printHelp(int objc, Tcl_Obj* const objv[]) const;
+    void printlValidSubCommands() const;
+    bool useHelpFromSubCommand(int objc, Tcl_Obj* const objv[]) const;
+
+    TclSubCommandFactory* getSubCommandFactory() const { return subCommandFactory; }
+
+protected:
+    void addCommandCreator(const StringBase& word, SubCommandCreator creator) {
+        subCommandFactory->addCommandCreator(word, creator);
+    }
+    TclSubCommand* createSubCommand(const StringBase& word) const {
+        return subCommandFactory->createCommand(this, tclInterface, word);
+    }
+    /// Fails with "Unable to execute live simulation command." unless both the engine control
+    /// and the reader exist.
+    void requireLiveEngine() const;
+
+private:
+    const TclCommandBase* parent;
+    TclControlInterface* tclInterface;
+    TclSubCommandFactory* subCommandFactory;
+};
+
+/// A top-level command registered with the interpreter.
+class TclCommand : public TclCommandBase {
+public:
+    explicit TclCommand(TclControlInterface* tcl);
+    /// parse (without the command word) and doCommand under the standard error handling.
+    int parseAndDoCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);
+    /// Dispatch to the subcommand named by objv[1].
+    int parseAndDoSubCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);
+    /// Runs `body` under the standard error handling: usage errors print the usage block of
+    /// `usageOf`; other command errors are reported; both return the onerror script's result.
+    /// An engine that stopped answering is reported and gives TCL_ERROR. With
+    /// `runOnError` false (quit and stop) errors are reported and TCL_OK is returned.
+    template <typename Body>
+    int guarded(Body body, bool runOnError = true) {
+        try {
+            body();
+            return TCL_OK;
+        } catch (const TclCommandErrorException& e) {
+            getTclInterface()->reportError(e, nullptr);
+            commandErrorUsage();
+            return runOnError ? getTclInterface()->runOnErrorScript() : TCL_OK;
+        } catch (const CommandErrorException& e) {
+            getTclInterface()->reportError(e, nullptr);
+            return runOnError ? getTclInterface()->runOnErrorScript() : TCL_OK;
+        } catch (const Orvex::InterruptException& e) {
+            getTclInterface()->reportEngineFailure(e);
+            return TCL_ERROR;
+        }
+    }
+};
+
+/// A word below a top-level command. The default parse and doCommand dispatch to the next level.
+class TclSubCommand : public TclCommandBase {
+public:
+    TclSubCommand(const TclCommandBase* parent, TclControlInterface* tcl);
+    ~TclSubCommand() override;
+    void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;
+    void doCommand() override;
+
+protected:
+    void deleteSubCommand();
+    TclSubCommand* activeSubCommand = nullptr;
+};
+
+/// The per-class pattern of a top-level command: Tcl registration, deletion and the help
+/// registry. `Derived` supplies getCommandName() and commandFunc.
+template <typename Derived>
+struct TclCommandRegistration {
+    static void deleteFunc(ClientData clientData) { delete static_cast<Derived*>(clientData); }
+    static TclCommand* registerCommand(Tcl_Interp* interp, TclControlInterface* tcl);
+};
+
+/// Per-class pattern of a subcommand: its creator.
+template <typename Derived>
+TclSubCommand* createSubCommandOf(const TclCommandBase* parent, TclControlInterface* tcl) {
+    return new Derived(parent, tcl);
+}
+
+} // namespace Tavrin
+
+#include "tavrin/HelpInstance.h"
+
+namespace Tavrin {
+template <typename Derived>
+TclCommand* TclCommandRegistration<Derived>::registerCommand(Tcl_Interp* interp,
+                                                             TclControlInterface* tcl) {
+    Derived* command = new Derived(tcl);
+    Tcl_CreateObjCommand(interp, Derived::getCommandName(), &Derived::commandFunc, command,
+                         &TclCommandRegistration<Derived>::deleteFunc);
+    HelpInstance::getInstance().add(command);
+    return command;
+}
+} // namespace Tavrin

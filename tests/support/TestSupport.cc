@@ -1,0 +1,1 @@
+// Shared test support (doubles live beside this file).
