@@ -79,6 +79,11 @@ protected:
     /// and the reader exist.
     void requireLiveEngine() const;
 
+public:
+    /// Throws the usage error (empty description) or the action error with `text`.
+    [[noreturn]] static void usageError(const StringBase& text = StringBase());
+    [[noreturn]] static void actionError(const StringBase& text);
+
 private:
     const TclCommandBase* parent;
     TclControlInterface* tclInterface;
@@ -93,26 +98,25 @@ public:
     int parseAndDoCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);
     /// Dispatch to the subcommand named by objv[1].
     int parseAndDoSubCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);
-    /// Runs `body` under the standard error handling: usage errors print the usage block of
-    /// `usageOf`; other command errors are reported; both return the onerror script's result.
-    /// An engine that stopped answering is reported and gives TCL_ERROR. With
-    /// `runOnError` false (quit and stop) errors are reported and TCL_OK is returned.
+    /// Runs `body` under the standard error handling: a usage error prints its description and
+    /// the usage block of `usageOf` (this command when null); any other command error prints
+    /// its description; both give the onerror script's result, or TCL_OK when `runOnError` is
+    /// false (quit and stop). An engine that stopped answering is reported; TCL_ERROR.
     template <typename Body>
-    int guarded(Body body, bool runOnError = true) {
+    int guarded(Body body, const TclCommandBase* usageOf = nullptr, bool runOnError = true) {
         try {
             body();
             return TCL_OK;
         } catch (const TclCommandErrorException& e) {
             getTclInterface()->reportError(e, nullptr);
-            commandErrorUsage();
-            return runOnError ? getTclInterface()->runOnErrorScript() : TCL_OK;
+            (usageOf ? usageOf : this)->commandErrorUsage();
         } catch (const CommandErrorException& e) {
             getTclInterface()->reportError(e, nullptr);
-            return runOnError ? getTclInterface()->runOnErrorScript() : TCL_OK;
         } catch (const Orvex::InterruptException& e) {
             getTclInterface()->reportEngineFailure(e);
             return TCL_ERROR;
         }
+        return runOnError ? getTclInterface()->runOnErrorScript() : TCL_OK;
     }
 };
 
@@ -129,11 +133,18 @@ protected:
     TclSubCommand* activeSubCommand = nullptr;
 };
 
-/// The per-class pattern of a top-level command: Tcl registration, deletion and the help
-/// registry. `Derived` supplies getCommandName() and commandFunc.
+/// The per-class pattern of a top-level command: the Tcl command procedure, registration,
+/// deletion and the help registry. `Derived` supplies getCommandName() and
+/// execute(interp, objc, objv).
 template <typename Derived>
 struct TclCommandRegistration {
-    static void deleteFunc(ClientData clientData) { delete static_cast<Derived*>(clientData); }
+    static int commandFunc(ClientData clientData, Tcl_Interp* interp, int objc,
+                           Tcl_Obj* const objv[]) {
+        if (clientData == nullptr) return TCL_ERROR;
+        return static_cast<Derived*>(clientData)->execute(interp, objc, objv);
+    }
+    /// Called by Tcl when the command is deleted: leaves the help registry and frees the object.
+    static void deleteFunc(ClientData clientData);
     static TclCommand* registerCommand(Tcl_Interp* interp, TclControlInterface* tcl);
 };
 
@@ -148,6 +159,14 @@ TclSubCommand* createSubCommandOf(const TclCommandBase* parent, TclControlInterf
 #include "tavrin/HelpInstance.h"
 
 namespace Tavrin {
+template <typename Derived>
+void TclCommandRegistration<Derived>::deleteFunc(ClientData clientData) {
+    if (clientData == nullptr) return;
+    Derived* command = static_cast<Derived*>(clientData);
+    HelpInstance::getInstance().remove(command);
+    delete command;
+}
+
 template <typename Derived>
 TclCommand* TclCommandRegistration<Derived>::registerCommand(Tcl_Interp* interp,
                                                              TclControlInterface* tcl) {

@@ -79,6 +79,11 @@ public:
     void setReader(IReader* reader) override;
     std::int64_t getTimePrecision() const override;
 
+    /// The status given to Tcl's exit when the shell was left that way (0 otherwise), and
+    /// whether the batch file stopped with an error; hosts use them for their exit code.
+    int getExitStatus() const;
+    bool batchFileFailed() const;
+
     /// The implementation, for hosts and tests that drive the control interface directly.
     TclControlImpl* getImpl() const { return impl_; }
 

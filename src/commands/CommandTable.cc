@@ -1,0 +1,20 @@
+// The top-level commands in their order of registration; `help` sorts them afterwards.
+#include "commands/CommandTable.h"
+
+#include "tavrin/commands/FlowCommands.h"
+
+namespace Tavrin {
+
+void registerAllCommands(Tcl_Interp* interp, TclControlInterface* tcl) {
+    helpCommand::registerCommand(interp, tcl);
+    onErrorCommand::registerCommand(interp, tcl);
+    resumeCommand::registerCommand(interp, tcl);
+    runCommand::registerCommand(interp, tcl);
+    initCommand::registerCommand(interp, tcl);
+    restartCommand::registerCommand(interp, tcl);
+    stepCommand::registerCommand(interp, tcl);
+    quitCommand::registerCommand(interp, tcl);
+    stopCommand::registerCommand(interp, tcl);
+}
+
+} // namespace Tavrin

@@ -1,0 +1,59 @@
+// Starting the engine: the simulation log, the live client, and waiting for the engine to be
+// ready; the log header with the host's command line.
+#include "TclControlImpl.h"
+
+namespace Tavrin {
+
+void TclControlImpl::setLiveSimClient(LiveSimClient* client) {
+    liveSimClient = client;
+    simulationControl = client ? client->getSimulationControl() : nullptr;
+    if (simulationControl != nullptr) simulationControl->addEventHandler(eventHandler);
+}
+
+void TclControlImpl::closeLiveSimClient() {
+    delete liveSimClient;
+    liveSimClient = nullptr;
+}
+
+void TclControlImpl::startEngineProcess(const char* name, bool noLog) {
+    if (!noLog) {
+        logFileName = name ? name : "orvex.log";
+        logStream.reset(new std::ofstream(logFileName, std::ios::out | std::ios::app));
+        if (!logStream->is_open()) {
+            logStream.reset();
+            print("Can't open log file " + logFileName, true);
+            throw Orvex::OpenException("Orvex", __FILE__, ORVEX_REVISION, __LINE__,
+                                       "Can't open log file.");
+        }
+    }
+    if (liveSimClient == nullptr) {
+        // Without a client there is no engine to start: the shell runs on its own.
+        return;
+    }
+    // The lock is held from the start request to the wait, so neither the ready nor the
+    // terminated event can be handled in between and be missed.
+    std::unique_lock<std::mutex> lock(eventHandler->stateLock);
+    eventHandler->engineStarting = true;
+    liveSimClient->startEngine();
+    eventHandler->engineTerminated = false;
+    eventHandler->stateChanged.wait(lock, [this] { return !eventHandler->engineStarting; });
+    if (eventHandler->engineReady) {
+        userUnit = simulationControl->getTimeResolution();
+        return;
+    }
+    eventHandler->engineTerminated = true;
+    lock.unlock();
+    throw Orvex::OpenException("Orvex", __FILE__, ORVEX_REVISION, __LINE__,
+                               "The Simulation shut down unexpectedly during initialization.  "
+                               "Please review the Orvex log (orvex.log) for details.");
+}
+
+void TclControlImpl::saveCommandLineToLog(int argc, char* const* argv) {
+    if (!logStream) return;
+    std::string header = "Orvex log file\n Running : ";
+    for (int i = 0; i < argc; ++i) header += std::string(argv[i] ? argv[i] : "") + " ";
+    header += "\n";
+    deliver(header, false, true);
+}
+
+} // namespace Tavrin

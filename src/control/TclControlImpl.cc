@@ -1,0 +1,176 @@
+// The control interface: output to console and log under one lock, settings, engine requests and
+// quitting.
+#include "TclControlImpl.h"
+
+#include "tavrin/TclExceptions.h"
+
+namespace Tavrin {
+
+namespace {
+TclControlImpl* currentControl = nullptr;
+} // namespace
+
+TclControlImpl* TclControlImpl::current() { return currentControl; }
+
+TclControlImpl::TclControlImpl(IConsole* hostConsole, bool handleEngineHang)
+    : eventHandler(new TclEventHandler(this, handleEngineHang)),
+      console(hostConsole ? hostConsole : &StandardConsole::instance()) {
+    currentControl = this;
+}
+
+TclControlImpl::~TclControlImpl() {
+    if (interp != nullptr && commandTrace != nullptr && !Tcl_InterpDeleted(interp))
+        Tcl_DeleteTrace(interp, commandTrace);
+    delete liveSimClient;
+    liveSimClient = nullptr;
+    delete eventHandler;
+    if (consoleBridge) consoleBridge->pipe.shutDown();
+    consoleBridge.reset();
+    if (currentControl == this) currentControl = nullptr;
+    for (auto& entry : conditionScripts) delete entry.second;
+    conditionScripts.clear();
+    if (logStream) logStream->flush();
+}
+
+bool TclControlImpl::isStandardConsole() const { return console == &StandardConsole::instance(); }
+
+void TclControlImpl::deliver(const std::string& text, bool toConsole, bool toLog) {
+    std::lock_guard<std::mutex> guard(outputLock);
+    messageBuffer << text;
+    std::string message = messageBuffer.str();
+    if (toConsole) console->write(StringBase(message));
+    if (toLog && logStream) {
+        *logStream << message;
+        logStream->flush();
+    }
+    messageBuffer.str(std::string());
+    messageBuffer.clear();
+}
+
+void TclControlImpl::print(const StringBase& text, bool newline) {
+    deliver(newline ? text.str() + "\n" : text.str(), true, true);
+}
+
+void TclControlImpl::printToLog(const StringBase& text, bool newline) {
+    deliver(newline ? text.str() + "\n" : text.str(), false, true);
+}
+
+void TclControlImpl::writePrompt(const StringBase& text) {
+    std::lock_guard<std::mutex> guard(outputLock);
+    console->writePrompt(text);
+}
+
+void TclControlImpl::reportError(const Orvex::Exception& e, const char* prefix) {
+    std::string text;
+    if (prefix != nullptr && *prefix != '\0') text = std::string(prefix) + ": ";
+    if (*e.getDescription() != '\0') text += std::string(e.getDescription()) + "\n";
+    deliver(text, true, true);
+}
+
+void TclControlImpl::reportEngineFailure(const Orvex::Exception& e) {
+    // A failure while this very report is quitting the engine must not start another round.
+    if (reportingEngineFailure) return;
+    reportingEngineFailure = true;
+    deliver("Command failed: " + currentCommand + " " + e.getDescription() +
+                "\nSimulation engine not responding\n",
+            true, true);
+    if (simulationControl != nullptr) {
+        try {
+            simulationControl->terminate();
+        } catch (const Orvex::Exception&) {
+            // The engine is already lost; ending it is best effort.
+        }
+    }
+    quit(true, false);
+    reportingEngineFailure = false;
+}
+
+IReader* TclControlImpl::getReader() {
+    if (liveSimClient != nullptr) return liveSimClient->getReader();
+    return reader;
+}
+
+int TclControlImpl::runOnErrorScript() {
+    if (onErrorScript.empty() || interp == nullptr) return TCL_ERROR;
+    return Tcl_Eval(interp, onErrorScript.c_str());
+}
+
+void TclControlImpl::runFor(std::int64_t time) {
+    eventHandler->request(TclEventHandler::RunForTime, time);
+    eventHandler->postRequest();
+}
+
+void TclControlImpl::runAll() {
+    eventHandler->request(TclEventHandler::RunAll, 0);
+    eventHandler->postRequest();
+}
+
+void TclControlImpl::step() {
+    eventHandler->request(TclEventHandler::Step, 0);
+    eventHandler->postRequest();
+}
+
+void TclControlImpl::restart() {
+    eventHandler->request(TclEventHandler::Restart, 0);
+    onErrorScript = StringBase();
+    IReader* designReader = getReader();
+    if (designReader != nullptr && simulationControl != nullptr) {
+        IBlock* root = designReader->getDesignRoot();
+        if (root != nullptr && root->getChildCount() > 0)
+            simulationControl->setCurrentScope(root->getChild(0));
+    }
+    eventHandler->postRequest();
+}
+
+void TclControlImpl::stop() {
+    if (simulationControl != nullptr) simulationControl->stop();
+}
+
+void TclControlImpl::setArrayDisplayLength(int length) {
+    if (simulationControl != nullptr) simulationControl->setArrayDisplayLength(length);
+    arrayDisplayLength = length;
+}
+
+void TclControlImpl::setMaxTraceableSize(int size) {
+    if (simulationControl != nullptr) simulationControl->setMaxTraceableSize(size);
+    maxTraceableSize = size;
+}
+
+void TclControlImpl::quit(bool force, bool exitGui) {
+    bool engineGone;
+    {
+        std::lock_guard<std::mutex> guard(eventHandler->stateLock);
+        engineGone = eventHandler->engineTerminated;
+    }
+    bool accepted = false;
+    if (engineGone) {
+        if (!exitGui) return;
+        // Without a GUI there is nobody to ask: a console-only shell simply ends.
+        accepted = true;
+        if (guiControl != nullptr) {
+            try {
+                accepted = guiControl->quit(force, exitGui);
+            } catch (const CommandErrorException& e) {
+                reportError(e, nullptr);
+                accepted = true;
+            } catch (const Orvex::InterruptException&) {
+                accepted = true;
+            }
+        }
+    } else if (simulationControl != nullptr) {
+        try {
+            accepted = simulationControl->quit(force, exitGui);
+        } catch (const CommandErrorException& e) {
+            reportError(e, nullptr);
+            accepted = true;
+        } catch (const Orvex::InterruptException& e) {
+            reportEngineFailure(e);
+            accepted = true;
+        }
+    } else {
+        accepted = true;
+    }
+    if (accepted && exitGui) leaveShell();
+}
+
+} // namespace Tavrin

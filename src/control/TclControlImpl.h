@@ -1,0 +1,117 @@
+// The control interface's implementation: settings, output and log, the outside components, the
+// Tcl interpreter of the shell and the engine event handler.
+#pragma once
+
+#include <tcl.h>
+
+#include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+
+#include "tavrin/ConsolePipe.h"
+#include "tavrin/IConsole.h"
+#include "tavrin/IGuiControl.h"
+#include "tavrin/SimClient.h"
+#include "tavrin/TclControlInterface.h"
+#include "TclEventHandler.h"
+
+namespace Tavrin {
+
+/// The host console bridged to the interpreter's standard channels through a console pipe.
+struct ConsoleBridge {
+    explicit ConsoleBridge(IConsole& c) : console(c), pipe(c) {}
+    IConsole& console;
+    ConsolePipe pipe;
+};
+
+/// Everything a control holds. One exists at a time: the Tcl callbacks, which get no client
+/// data, find it through `current()`.
+class TclControlImpl : public TclControlInterface {
+public:
+    TclControlImpl(IConsole* console, bool handleEngineHang);
+    ~TclControlImpl() override;
+
+    static TclControlImpl* current();
+
+    // TclControlInterface
+    void print(const StringBase& text, bool newline) override;
+    void printToLog(const StringBase& text, bool newline) override;
+    void reportError(const Orvex::Exception& e, const char* prefix) override;
+    void reportEngineFailure(const Orvex::Exception& e) override;
+    IReader* getReader() override;
+    ISimulationControl* getSimulationControl() override { return simulationControl; }
+    IGuiControl* getGuiControl() override { return guiControl; }
+    int runOnErrorScript() override;
+    void setOnErrorScript(const StringBase& script) override { onErrorScript = script; }
+    StringBase getOnErrorScript() override { return onErrorScript; }
+    Radix getRadix() override { return radix; }
+    void setRadix(Radix r) override { radix = r; }
+    int getUserUnit() override { return userUnit; }
+    void setUserUnit(int unit) override { userUnit = unit; }
+    void runFor(std::int64_t time) override;
+    void runAll() override;
+    void restart() override;
+    void stop() override;
+    void step() override;
+    void setArrayDisplayLength(int length) override;
+    int getArrayDisplayLength() override { return arrayDisplayLength; }
+    void setMaxTraceableSize(int size) override;
+    int getMaxTraceableSize() override { return maxTraceableSize; }
+    void quit(bool force, bool exitGui) override;
+    std::map<int, TclCondition*>& getConditionScripts() override { return conditionScripts; }
+
+    /// Writes a whole message under the output lock: to the console unless `logOnly`, and to the
+    /// log when one is open.
+    void deliver(const std::string& text, bool toConsole, bool toLog);
+    /// Sends a prompt to the console (never to the log).
+    void writePrompt(const StringBase& text);
+    bool isStandardConsole() const;
+
+    // Start-up (defined with the shell start-up).
+    int startTcl(const char* programName, const char* batchFile, int (*appInit)(Tcl_Interp*));
+    int applicationInit(Tcl_Interp* interp);
+    void startEngineProcess(const char* logFileName, bool noLog);
+    void saveCommandLineToLog(int argc, char* const* argv);
+    void setLiveSimClient(LiveSimClient* client);
+    void closeLiveSimClient();
+    void shutDown();
+    /// Leaves the shell: unwinds to startTcl, which tells the host that input has ended.
+    [[noreturn]] void leaveShell();
+    /// Tcl is exiting (exit command or end of standard input): end the simulation, then leave.
+    [[noreturn]] void exitFromTcl();
+
+    TclEventHandler* eventHandler;
+    IConsole* console;
+    LiveSimClient* liveSimClient = nullptr;
+    IReader* reader = nullptr;
+    ISimulationControl* simulationControl = nullptr;
+    IGuiControl* guiControl = nullptr;
+    std::unique_ptr<ConsoleBridge> consoleBridge;
+    int userUnit = -15;
+    std::string batchFileName;
+    bool batchPending = false;
+    std::string logFileName;
+    std::unique_ptr<std::ofstream> logStream;
+    Tcl_Interp* interp = nullptr;
+    std::string currentCommand;
+    std::ostringstream messageBuffer;
+    StringBase onErrorScript;
+    Radix radix = NoRadix;
+    int arrayDisplayLength = 64;
+    int maxTraceableSize = 65536;
+    int metConditionId = -1;
+    std::map<int, TclCondition*> conditionScripts;
+    std::mutex outputLock;
+    /// The status Tcl's exit was given, and whether the batch file failed: the host's exit code.
+    int exitStatus = 0;
+    bool batchFailed = false;
+
+private:
+    bool reportingEngineFailure = false;
+    Tcl_Trace commandTrace = nullptr;
+};
+
+} // namespace Tavrin

@@ -1,0 +1,184 @@
+// Engine events: stop lines, the end of blocking requests, met conditions and the engine's end.
+#include "TclEventHandler.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "TclControlImpl.h"
+#include "tavrin/TclHelper.h"
+
+namespace Tavrin {
+
+namespace {
+const char* const unexpectedEnd =
+    "The simulator has terminated in an unexpected manner.  Please review the Orvex log "
+    "(orvex.log) for details.\n";
+} // namespace
+
+TclEventHandler::TclEventHandler(TclControlImpl* control, bool hang)
+    : handleEngineHang(hang), owner(control) {}
+
+void TclEventHandler::handleEvent(const EngineEvent& event) {
+    switch (event.kind) {
+    case EngineReadyEvent: {
+        std::lock_guard<std::mutex> guard(stateLock);
+        engineReady = true;
+        if (engineStarting) {
+            engineStarting = false;
+            stateChanged.notify_all();
+        }
+        break;
+    }
+    case NamedSimulationEvent:
+        handleNamedEvent(event);
+        break;
+    case EngineTerminatedEvent:
+        handleTermination(event);
+        break;
+    case EngineTextEvent:
+        owner->deliver(event.text.str(), true, true);
+        break;
+    case EngineHangEvent:
+        if (handleEngineHang) handleHang();
+        break;
+    default:
+        break;
+    }
+}
+
+void TclEventHandler::printStopLine(const EngineEvent& event) {
+    std::string time;
+    TclHelper::cvtRawTimeToDisplayableTime(event.time, time);
+    owner->deliver("Stopped at time : " + time + " : File \"" + event.file.str() + "\" Line " +
+                       std::to_string(event.line) + "\n",
+                   true, true);
+}
+
+void TclEventHandler::handleNamedEvent(const EngineEvent& event) {
+    std::lock_guard<std::mutex> guard(stateLock);
+    const std::string& name = event.name.str();
+    if (name == "breakpoint-hit" || name == "end-stepping") {
+        printStopLine(event);
+    } else if (name == "condition-met") {
+        if (event.conditionId > 0) owner->metConditionId = event.conditionId;
+    } else if (name == "vlog-finish") {
+        printStopLine(event);
+        if (owner->isStandardConsole()) quitAfterRequest = true;
+    }
+    if (requestBusy) {
+        requestBusy = false;
+        stateChanged.notify_all();
+    }
+}
+
+void TclEventHandler::handleTermination(const EngineEvent& event) {
+    std::lock_guard<std::mutex> guard(stateLock);
+    engineReady = false;
+    engineTerminated = true;
+    if (engineStarting) {
+        engineStarting = false;
+        stateChanged.notify_all();
+    } else if (requestBusy) {
+        requestBusy = false;
+        stateChanged.notify_all();
+    } else if (!event.expected) {
+        owner->deliver(event.text.str(), true, true);
+        owner->deliver(unexpectedEnd, true, true);
+        if (owner->isStandardConsole()) {
+            // The shell cannot go on without its engine; everything printed is already flushed
+            // to the console and the log, so the process ends here without running the
+            // destructors of objects that the shell's own thread is still using.
+            std::fflush(stdout);
+            std::_Exit(1);
+        }
+    }
+}
+
+void TclEventHandler::handleHang() {
+    owner->deliver("Simulation stopped responding. Terminating simulation.\n", true, true);
+    if (owner->simulationControl != nullptr) {
+        try {
+            owner->simulationControl->terminate();
+        } catch (const Orvex::Exception&) {
+            // Ending a hung engine is best effort.
+        }
+    }
+    // Release a command that waits on the hung engine; the engine is treated as ended.
+    std::lock_guard<std::mutex> guard(stateLock);
+    engineReady = false;
+    engineTerminated = true;
+    if (requestBusy || engineStarting) {
+        requestBusy = false;
+        engineStarting = false;
+        stateChanged.notify_all();
+    }
+}
+
+void TclEventHandler::request(RequestKind kind, std::int64_t time) {
+    ISimulationControl* engine = owner->simulationControl;
+    if (engine == nullptr) return;
+    try {
+        std::unique_lock<std::mutex> lock(stateLock);
+        requestBusy = true;
+        try {
+            switch (kind) {
+            case RunForTime: engine->run(time); break;
+            case RunAll: engine->runAll(); break;
+            case Restart: engine->restart(); break;
+            case Step: engine->step(); break;
+            }
+        } catch (...) {
+            requestBusy = false;
+            throw;
+        }
+        stateChanged.wait(lock, [this] { return !requestBusy; });
+    } catch (const Orvex::InterruptException& e) {
+        owner->reportEngineFailure(e);
+    }
+}
+
+void TclEventHandler::postRequest() {
+    bool quitNow = false;
+    bool terminated = false;
+    {
+        std::lock_guard<std::mutex> guard(stateLock);
+        if (quitAfterRequest) {
+            quitAfterRequest = false;
+            quitNow = true;
+        }
+        terminated = engineTerminated;
+    }
+    if (quitNow) {
+        owner->quit(false, true);
+        return;
+    }
+    if (owner->metConditionId >= 1) {
+        runConditionScript();
+        owner->metConditionId = -1;
+        return;
+    }
+    if (terminated) {
+        owner->deliver(unexpectedEnd, true, true);
+        owner->quit(true, false);
+    }
+}
+
+void TclEventHandler::runConditionScript() {
+    TclCondition*& entry = owner->conditionScripts[owner->metConditionId];
+    if (entry == nullptr || entry->script.empty()) {
+        owner->deliver("Unable to find script corresponding to condition\n", true, true);
+        return;
+    }
+    Tcl_Interp* interp = owner->interp;
+    if (interp == nullptr) return;
+    for (int which : {TCL_STDIN, TCL_STDERR, TCL_STDOUT}) {
+        Tcl_Channel channel = Tcl_GetStdChannel(which);
+        if (channel != nullptr) Tcl_RegisterChannel(interp, channel);
+    }
+    std::string script = entry->script.str();
+    if (Tcl_Eval(interp, script.c_str()) == TCL_ERROR)
+        owner->deliver(std::string(Tcl_GetStringResult(interp)) + "\n", true, true);
+}
+
+} // namespace Tavrin
