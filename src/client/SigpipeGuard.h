@@ -1,0 +1,28 @@
+// Keeps a write into a pipe whose reader is gone from raising SIGPIPE, without touching the
+// process-wide signal disposition that the host owns.
+#pragma once
+
+#include <signal.h>
+
+namespace Tavrin {
+
+/// While alive, SIGPIPE is blocked in the calling thread. After a write failed with EPIPE, call
+/// `consume` to take away the SIGPIPE that write raised, so it is never delivered once the old
+/// mask comes back. A SIGPIPE that was already pending before is left alone.
+class SigpipeGuard {
+public:
+    SigpipeGuard();
+    ~SigpipeGuard();
+    SigpipeGuard(const SigpipeGuard&) = delete;
+    SigpipeGuard& operator=(const SigpipeGuard&) = delete;
+
+    void consume();
+
+private:
+    sigset_t pipeSignal_;
+    sigset_t oldMask_;
+    bool wasPending_ = false;
+    bool consumed_ = false;
+};
+
+} // namespace Tavrin

@@ -1,1 +1,0 @@
-// Shared test support (doubles live beside this file).
