@@ -95,23 +95,22 @@ int TclControlImpl::runOnErrorScript() {
     return Tcl_Eval(interp, onErrorScript.c_str());
 }
 
+// After an engine failure has been reported the simulation is over: the post-request
+// processing would only report the same end a second time.
 void TclControlImpl::runFor(std::int64_t time) {
-    eventHandler->request(TclEventHandler::RunForTime, time);
-    eventHandler->postRequest();
+    if (eventHandler->request(TclEventHandler::RunForTime, time)) eventHandler->postRequest();
 }
 
 void TclControlImpl::runAll() {
-    eventHandler->request(TclEventHandler::RunAll, 0);
-    eventHandler->postRequest();
+    if (eventHandler->request(TclEventHandler::RunAll, 0)) eventHandler->postRequest();
 }
 
 void TclControlImpl::step() {
-    eventHandler->request(TclEventHandler::Step, 0);
-    eventHandler->postRequest();
+    if (eventHandler->request(TclEventHandler::Step, 0)) eventHandler->postRequest();
 }
 
 void TclControlImpl::restart() {
-    eventHandler->request(TclEventHandler::Restart, 0);
+    if (!eventHandler->request(TclEventHandler::Restart, 0)) return;
     onErrorScript = StringBase();
     IReader* designReader = getReader();
     if (designReader != nullptr && simulationControl != nullptr) {

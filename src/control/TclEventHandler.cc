@@ -115,9 +115,9 @@ void TclEventHandler::handleHang() {
     }
 }
 
-void TclEventHandler::request(RequestKind kind, std::int64_t time) {
+bool TclEventHandler::request(RequestKind kind, std::int64_t time) {
     ISimulationControl* engine = owner->simulationControl;
-    if (engine == nullptr) return;
+    if (engine == nullptr) return true;
     try {
         std::unique_lock<std::mutex> lock(stateLock);
         requestBusy = true;
@@ -135,7 +135,9 @@ void TclEventHandler::request(RequestKind kind, std::int64_t time) {
         stateChanged.wait(lock, [this] { return !requestBusy; });
     } catch (const Orvex::InterruptException& e) {
         owner->reportEngineFailure(e);
+        return false;
     }
+    return true;
 }
 
 void TclEventHandler::postRequest() {

@@ -23,8 +23,8 @@ public:
     ~TclEventHandler() override = default;
 
     /// Issues a blocking request and waits for the event that ends it. An engine that stops
-    /// answering is reported through the control's engine-failure routine.
-    void request(RequestKind kind, std::int64_t time);
+    /// answering is reported through the control's engine-failure routine; then false.
+    bool request(RequestKind kind, std::int64_t time);
     /// Runs after every blocking request: a pending quit, a met condition's script, or the
     /// report of an engine that ended during the request.
     void postRequest();

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "TclControlImpl.h"
@@ -41,13 +42,20 @@ int commandTraceProc(ClientData, Tcl_Interp*, int, const char* command, Tcl_Comm
                      Tcl_Obj* const objv[]) {
     TclControlImpl* control = TclControlImpl::current();
     if (control == nullptr) return TCL_ERROR;
-    std::string text(command ? command : "");
-    if (text.compare(0, 11, "orvexprompt") == 0 || text.compare(0, 11, "history add") == 0)
-        return TCL_OK;
+    // The prompt and the history bookkeeping of the interactive loop are not user commands.
+    // Tcl records each line through "::history add", whose ensemble dispatches through apply.
     std::string line = "# ";
     for (int i = 0; i < objc; ++i) {
         if (i > 0) line += ' ';
         line += Tcl_GetString(objv[i]);
+    }
+    static const char* const hidden[] = {"orvexprompt", "history add", "::history add",
+                                         "apply arglist {tailcall history"};
+    for (const char* prefix : hidden) {
+        std::size_t n = std::strlen(prefix);
+        if ((command != nullptr && std::strncmp(command, prefix, n) == 0) ||
+            line.compare(2, n, prefix) == 0)
+            return TCL_OK;
     }
     control->currentCommand = line;
     control->printToLog(line, true);
@@ -172,6 +180,8 @@ int TclControlImpl::startTcl(const char* programName, const char* batchFile,
         batchPending = true;
     }
 
+    // Tcl's subsystems must be up before a channel can be made.
+    Tcl_FindExecutable(programName);
     if (!isStandardConsole() && !consoleBridge) {
         consoleBridge.reset(new ConsoleBridge(*console));
         Tcl_Channel channel = Tcl_CreateChannel(&consoleChannelType, "orvexConsole",

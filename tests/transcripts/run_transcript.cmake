@@ -25,12 +25,25 @@ execute_process(COMMAND ${program} -log ${WORKDIR}/orvex.log ${args}
                 OUTPUT_VARIABLE console ERROR_VARIABLE errors
                 RESULT_VARIABLE status
                 TIMEOUT 50)
-set(console "${console}${errors}[exit ${status}]\n")
+if(errors STREQUAL "")
+  set(console "${console}[exit ${status}]\n")
+else()
+  set(console "${console}[stderr]\n${errors}[exit ${status}]\n")
+endif()
 if(EXISTS ${WORKDIR}/orvex.log)
   file(READ ${WORKDIR}/orvex.log log)
 else()
   set(log "[no log]\n")
 endif()
+
+# Volatile text: the programs' and the work folder's absolute paths.
+foreach(var console log)
+  string(REPLACE "${LAUNCHER}" "orvex" ${var} "${${var}}")
+  if(HOST)
+    string(REPLACE "${HOST}" "orvex_test_host" ${var} "${${var}}")
+  endif()
+  string(REPLACE "${WORKDIR}" "<work>" ${var} "${${var}}")
+endforeach()
 
 set(failed FALSE)
 foreach(kind out log)
