@@ -21,10 +21,13 @@
 //     restart() time := 0, then named event "restart-complete" at time 0
 //     quit()    answers true and delivers an expected termination event
 //     others    no event
+// start() (the host's "start the engine process") is not logged; it queues the engine-ready
+// event, or the reaction scripted for "start" instead (e.g. a death during start-up).
 // Once a termination event has been queued (die, accepted quit, terminate), run, runAll, step
 // and restart throw Orvex::InterruptException until start() is called again, so that a shell
 // never waits for an engine that is gone. removeBreakpoint of an unknown index throws
-// CommandErrorException; removing an unknown condition does nothing. Operations on a null
+// CommandErrorException; removing an unknown condition does nothing, removing by label removes
+// every condition with that label. Operations on a null
 // data object throw "Object not found", on a null block (except annotateSdf's root)
 // "Block not found"; getValue of an object without a seeded value throws "No value for PATH".
 // The read-only operations (getValue, getStatus, getCurrentScope ...) honour only throwing
