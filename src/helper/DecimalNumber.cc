@@ -4,7 +4,6 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <cstring>
 
 #ifndef _WIN32
 #include <locale.h>

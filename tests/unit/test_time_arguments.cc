@@ -115,17 +115,12 @@ TEST(TimeArguments, NotATimeReturnsOneAndLeavesTimeAlone) {
         EXPECT_EQ(readTime(words, time, used), 1) << text;
         EXPECT_EQ(time, untouched) << text;
     }
-}
-
-TEST(TimeArguments, MissingArgumentReturnsOne) {
     Words words{"run"};
     std::int64_t time = untouched;
-    int index = 1;
-    EXPECT_EQ(TclHelper::getTimeArgument(words.count(), words.objv(), index, time, -15), 1);
-    index = 0;
+    for (int index : {1, -1}) // past the end, before the start
+        EXPECT_EQ(TclHelper::getTimeArgument(words.count(), words.objv(), index, time, -15), 1);
+    int index = 0;
     EXPECT_EQ(TclHelper::getTimeArgument(1, nullptr, index, time, -15), 1);
-    index = -1;
-    EXPECT_EQ(TclHelper::getTimeArgument(words.count(), words.objv(), index, time, -15), 1);
     EXPECT_EQ(time, untouched);
 }
 
@@ -171,9 +166,6 @@ TEST(TimeUnits, CaseIsAllLowerOrAllUpper) {
         EXPECT_TRUE(TclHelper::isValidTimeUnit(unit)) << unit;
     for (const char* unit : {"Ns", "Sec", "sEC", "", " ns", "min", "fs "})
         EXPECT_FALSE(TclHelper::isValidTimeUnit(unit)) << unit;
-    EXPECT_STREQ(TclHelper::precisionTable[0], "1 fs");
-    EXPECT_STREQ(TclHelper::precisionTable[8], "100 ns");
-    EXPECT_STREQ(TclHelper::precisionTable[15], "1 s");
 }
 
 TEST(TimeUnits, CompositeSplitsAtFirstNonDigit) {
@@ -182,9 +174,8 @@ TEST(TimeUnits, CompositeSplitsAtFirstNonDigit) {
         const char* value;
         const char* unit;
     };
-    for (const Case& c : {Case{"100ns", "100", "ns"}, Case{"100 \t ns", "100", "ns"},
-                          Case{"ns", "", "ns"}, Case{"-5ns", "", "-5ns"}, Case{"2.5", "2.5", ""},
-                          Case{"", "", ""}, Case{"1e3ns", "1", "e3ns"}}) {
+    for (const Case& c : {Case{"100 \t ns", "100", "ns"}, Case{"-5ns", "", "-5ns"},
+                          Case{"2.5", "2.5", ""}, Case{"1e3ns", "1", "e3ns"}}) {
         std::string value = "x", unit = "x";
         TclHelper::extractValueAndUnitFromComposite(value, unit, c.input);
         EXPECT_EQ(value, c.value) << c.input;
