@@ -81,6 +81,13 @@ void TclControlImpl::reportEngineFailure(const Orvex::Exception& e) {
             // The engine is already lost; ending it is best effort.
         }
     }
+    {
+        // The engine has been ended: from now on quit and exit address the GUI, whether or not
+        // the engine's own termination event has arrived yet.
+        std::lock_guard<std::mutex> guard(eventHandler->stateLock);
+        eventHandler->engineReady = false;
+        eventHandler->engineTerminated = true;
+    }
     quit(true, false);
     reportingEngineFailure = false;
 }
