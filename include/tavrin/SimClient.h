@@ -42,4 +42,37 @@ private:
     LiveSimClientImpl* impl_;
 };
 
+class IConsole;
+
+/// Makes live clients: picks the run number that keeps simulations of one directory apart, names
+/// the waveform database after it and passes it to the engine.
+class LiveSimClientFactory {
+public:
+    static LiveSimClientFactory& getInstance();
+    /// A new client (owned by the caller) for the engine started by `commandLine`; an empty
+    /// database name gives "orvex.wdb" (with the run number when it is not 0).
+    LiveSimClient* create(const StringBase& commandLine, const StringBase& databaseFile,
+                          IConsole* console, bool captureLiveData) const;
+
+    /// The database name for a run: the run number goes before the extension of the last path
+    /// component (at its end when it has none); the directory part is kept as given.
+    static StringBase databaseNameFor(const StringBase& given, int runNumber);
+    /// The engine command line with " -simrunnum <n>" appended.
+    static StringBase commandLineFor(const StringBase& commandLine, int runNumber);
+
+private:
+    LiveSimClientFactory() = default;
+};
+
+/// A reader over a design without any engine: an in-memory design for hosts and tests.
+class FakeStaticSimClient : public ISimClient {
+public:
+    FakeStaticSimClient();
+    ~FakeStaticSimClient() override;
+    IReader* getReader() const override;
+
+private:
+    IReader* reader_;
+};
+
 } // namespace Tavrin
