@@ -28,6 +28,9 @@ public:
     bool read(char* buffer, int size, int& count);
     /// Writes bytes for the console as Pipe::write does; false after shutDown.
     bool write(const char* buffer, int size, int& count);
+    /// Waits (at most `milliseconds`) until everything written so far has reached the console,
+    /// so that text sent to the console directly does not overtake it. False on time-out.
+    bool waitDelivered(int milliseconds);
     int getReadDescriptor() const;
     int getWriteDescriptor() const;
     /// Delivers what was written so far, flushes the console, ends both pipes and joins both

@@ -4,7 +4,10 @@
 // readLine, say) cannot reach freed memory when it wakes.
 #include "tavrin/ConsolePipe.h"
 
+#include <chrono>
 #include <climits>
+#include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -19,7 +22,30 @@ namespace {
 constexpr int kChunkSize = 1023;
 constexpr int kJoinLimitSeconds = 5;
 
-void pumpOutput(const std::shared_ptr<Pipe>& pipe, IConsole* console) {
+} // namespace
+
+/// How many bytes went into the output pipe and how many reached the console, so that text
+/// written straight to the console can wait for text still in the pipe.
+struct DeliveryCount {
+    std::mutex lock;
+    std::condition_variable changed;
+    std::uint64_t written = 0;
+    std::uint64_t delivered = 0;
+    bool pumpEnded = false;
+};
+
+namespace {
+
+void pumpOutput(const std::shared_ptr<Pipe>& pipe, IConsole* console,
+                const std::shared_ptr<DeliveryCount>& count_) {
+    struct EndMark {
+        DeliveryCount& c;
+        ~EndMark() {
+            std::lock_guard<std::mutex> hold(c.lock);
+            c.pumpEnded = true;
+            c.changed.notify_all();
+        }
+    } endMark{*count_};
     char buffer[kChunkSize + 1];
     for (;;) {
         int count = 0;
@@ -36,6 +62,9 @@ void pumpOutput(const std::shared_ptr<Pipe>& pipe, IConsole* console) {
             console->write(StringBase(buffer, static_cast<size_t>(count)));
         } catch (...) {
         }
+        std::lock_guard<std::mutex> hold(count_->lock);
+        count_->delivered += static_cast<std::uint64_t>(count);
+        count_->changed.notify_all();
     }
 }
 
@@ -63,11 +92,14 @@ void pumpInput(const std::shared_ptr<Pipe>& pipe, IConsole* console) {
 class ConsolePipeImpl {
 public:
     explicit ConsolePipeImpl(IConsole& console)
-        : console_(console), output_(std::make_shared<Pipe>()), input_(std::make_shared<Pipe>()) {
+        : console_(console), output_(std::make_shared<Pipe>()), input_(std::make_shared<Pipe>()),
+          count_(std::make_shared<DeliveryCount>()) {
         IConsole* target = &console_;
         try {
             std::shared_ptr<Pipe> output = output_;
-            outputPump_.reset(new TimedThread([output, target] { pumpOutput(output, target); }));
+            std::shared_ptr<DeliveryCount> count = count_;
+            outputPump_.reset(
+                new TimedThread([output, target, count] { pumpOutput(output, target, count); }));
             std::shared_ptr<Pipe> input = input_;
             inputPump_.reset(new TimedThread([input, target] { pumpInput(input, target); }));
         } catch (...) {
@@ -101,6 +133,7 @@ public:
     bool done_ = false;
     std::shared_ptr<Pipe> output_;
     std::shared_ptr<Pipe> input_;
+    std::shared_ptr<DeliveryCount> count_;
     std::unique_ptr<TimedThread> outputPump_;
     std::unique_ptr<TimedThread> inputPump_;
 };
@@ -112,7 +145,20 @@ ConsolePipe::~ConsolePipe() { delete impl_; }
 bool ConsolePipe::read(char* buffer, int size, int& count) { return impl_->input_->read(buffer, size, count); }
 
 bool ConsolePipe::write(const char* buffer, int size, int& count) {
-    return impl_->output_->write(buffer, size, count);
+    bool ok = impl_->output_->write(buffer, size, count);
+    if (count > 0) {
+        std::lock_guard<std::mutex> hold(impl_->count_->lock);
+        impl_->count_->written += static_cast<std::uint64_t>(count);
+    }
+    return ok;
+}
+
+bool ConsolePipe::waitDelivered(int milliseconds) {
+    DeliveryCount& c = *impl_->count_;
+    std::unique_lock<std::mutex> hold(c.lock);
+    std::uint64_t target = c.written;
+    return c.changed.wait_for(hold, std::chrono::milliseconds(milliseconds),
+                              [&] { return c.delivered >= target || c.pumpEnded; });
 }
 
 int ConsolePipe::getReadDescriptor() const { return impl_->input_->getReadDescriptor(); }

@@ -38,7 +38,11 @@ void TclControlImpl::deliver(const std::string& text, bool toConsole, bool toLog
     std::lock_guard<std::mutex> guard(outputLock);
     messageBuffer << text;
     std::string message = messageBuffer.str();
-    if (toConsole) console->write(StringBase(message));
+    if (toConsole) {
+        // Script output still travelling through the console pipe goes first.
+        if (consoleBridge) consoleBridge->pipe.waitDelivered(2000);
+        console->write(StringBase(message));
+    }
     if (toLog && logStream) {
         *logStream << message;
         logStream->flush();
@@ -57,6 +61,7 @@ void TclControlImpl::printToLog(const StringBase& text, bool newline) {
 
 void TclControlImpl::writePrompt(const StringBase& text) {
     std::lock_guard<std::mutex> guard(outputLock);
+    if (consoleBridge) consoleBridge->pipe.waitDelivered(2000);
     console->writePrompt(text);
 }
 
