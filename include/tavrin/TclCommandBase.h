@@ -78,6 +78,10 @@ protected:
     /// Fails with "Unable to execute live simulation command." unless both the engine control
     /// and the reader exist.
     void requireLiveEngine() const;
+    /// Fails the same way unless the engine control exists (the reader is not needed).
+    void requireSimulationControl() const;
+    /// Fails with "No active gui." unless the host gave a waveform GUI.
+    void requireGui() const;
 
 public:
     /// Throws the usage error (empty description) or the action error with `text`.

@@ -66,6 +66,16 @@ void TclCommandBase::requireLiveEngine() const {
         ORVEX_THROW(TclCommandActionErrorException, "Unable to execute live simulation command.");
 }
 
+void TclCommandBase::requireSimulationControl() const {
+    if (tclInterface->getSimulationControl() == nullptr)
+        ORVEX_THROW(TclCommandActionErrorException, "Unable to execute live simulation command.");
+}
+
+void TclCommandBase::requireGui() const {
+    if (tclInterface->getGuiControl() == nullptr)
+        ORVEX_THROW(TclCommandActionErrorException, "No active gui.");
+}
+
 void TclCommandBase::printUsage(bool withPrefix) const {
     if (withPrefix) tclInterface->print("Usage: ", false);
     tclInterface->print(usage(), true);
