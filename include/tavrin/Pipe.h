@@ -29,8 +29,8 @@ public:
     bool write(const char* buffer, int size, int& count);
     /// Closes the write end only: the reader sees end of input once it has read what is left.
     void closeWriteEnd();
-    /// Ends the pipe and closes every descriptor; a waiting read or write leaves at once. May be
-    /// called from any thread, and more than once.
+    /// Ends the pipe and closes both ends; a waiting read or write leaves at once. May be called
+    /// from any thread, and more than once.
     void shutDown();
     /// The read end's descriptor; -1 once shut down.
     int getReadDescriptor() const { return readFd_; }

@@ -40,17 +40,22 @@ InterProcessMutex::Status markPresence(int fd) {
     return InterProcessMutex::CreateFailed;
 }
 
-// The run-number locks this process holds, by name. A forked child inherits the descriptors but
-// is a simulation of its own, so the numbers are forgotten (their copies closed) in a new process.
+// The run number this process holds for each directory base, and the lock file that holds it. A
+// forked child inherits the descriptors but is a simulation of its own, so in a new process the
+// numbers are forgotten (the inherited copies closed; the parent's locks stay).
 struct HeldRunNumbers {
+    struct Held {
+        int number;
+        int fd;
+    };
     std::mutex lock;
     pid_t owner = 0;
-    std::map<std::string, int> files;
+    std::map<std::string, Held> byBase;
 
     void forgetIfInherited() {
         if (owner == ::getpid()) return;
-        for (const auto& entry : files) ::close(entry.second);
-        files.clear();
+        for (const auto& entry : byBase) ::close(entry.second.fd);
+        byBase.clear();
         owner = ::getpid();
     }
 };
@@ -150,14 +155,16 @@ int InterProcessMutex::getRunNumber() {
     HeldRunNumbers& held = heldRunNumbers();
     std::lock_guard<std::mutex> hold(held.lock);
     held.forgetIfInherited();
+    const std::string key = LockFiles::runNumberName(base, 0); // directories differing in case share numbers
+    auto known = held.byBase.find(key);
+    if (known != held.byBase.end()) return known->second.number;
     for (int number = 0; number < kRunNumberLimit; ++number) {
         std::string name = LockFiles::runNumberName(base, number);
-        if (held.files.count(name)) return number;
         int fd = LockFiles::open(name);
         // Names are never too long for a file, so a failed open will fail for every number.
         if (fd < 0) return 0;
         if (LockFiles::tryLock(fd, kMutexByte, F_WRLCK)) {
-            held.files[name] = fd;
+            held.byBase[key] = {number, fd};
             return number;
         }
         ::close(fd);
