@@ -51,6 +51,13 @@ void unwatch(int id);
 /// Runs `fn` when the engine ends (quit, exit, end of the request pipe) so files get flushed.
 void atEngineExit(std::function<void()> fn);
 
+// ---- Settings the shell sends -----------------------------------------------------------------
+
+/// Memory values list at most this many words (array-display-length, default 64).
+int arrayDisplayLength();
+/// Objects wider than this many bits are not traced (max-traceable-size, default 65536).
+int maxTraceableSize();
+
 // ---- Records ---------------------------------------------------------------------------------
 
 /// Sends an event record: *cls,fields (fields is a tuple, possibly empty).
