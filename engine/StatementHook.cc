@@ -95,7 +95,9 @@ private:
         if (c != '\n') return;
         std::string file;
         int line = 0;
-        if (collecting() && parseStatementReport(held_.substr(0, held_.size() - 1), file, line)) {
+        if (collecting() && held_.compare(0, kAdvancing.size(), kAdvancing) == 0) {
+            held_.clear(); // vvp's note of each time step while reports are on: not for the user
+        } else if (collecting() && parseStatementReport(held_.substr(0, held_.size() - 1), file, line)) {
             held_.clear();
             onStatement(file, line);
         } else {
@@ -103,6 +105,7 @@ private:
         }
     }
 
+    const std::string kAdvancing = "Advancing to simulation time: ";
     std::streambuf* real_;
     std::string held_;
 };
