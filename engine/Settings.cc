@@ -30,9 +30,10 @@ Orvex::Mi::Value setTraceableSize(const std::vector<std::string>& args) {
 
 Orvex::Mi::Value processTrace(const std::vector<std::string>& args) {
     expectArgs(args, 1, "ptrace");
-    bool on = parseBoolean(args[0], "switch");
-    if (on) requireStatementHook("ptrace");
-    setProcessTrace(on);
+    // vvp 11 reports each statement's place but not which process runs it, and exports nothing
+    // that names the running thread, so process tracing cannot be had.
+    if (parseBoolean(args[0], "switch"))
+        throw EngineError("ptrace is not supported: vvp 11 does not tell which process runs a statement");
     return Orvex::Mi::Value::tuple();
 }
 
@@ -52,7 +53,6 @@ RestartStateRegistrar saved([] {
     return std::vector<std::string>{
         replayLine("array-display-length", {std::to_string(displayLength)}),
         replayLine("max-traceable-size", {std::to_string(traceableSize)}),
-        replayLine("ptrace", {processTraceOn() ? "1" : "0"}),
         replayLine("ltrace", {lineTraceOn() ? "1" : "0"}),
     };
 });

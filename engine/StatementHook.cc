@@ -1,7 +1,6 @@
 // Catching vvp's statement reports on std::cerr. vvp's own symbols used (all exported by
 // /usr/bin/vvp 11): `show_file_line` (bool: report statements), `vpi_mode_flag` (the VPI mode,
-// set to "calltf" while a request is served inside a report so VPI calls are allowed), and for
-// process tracing `vpip_current_vthread` with `vthread_scope(vthread_s*)`.
+// set to "calltf" while a request is served inside a report so VPI calls are allowed).
 #include "StatementHook.h"
 
 #include <dlfcn.h>
@@ -24,13 +23,9 @@ namespace OrvexEngine {
 namespace {
 bool* showFileLine = nullptr;
 int* vpiModeFlag = nullptr;
-void** currentThread = nullptr;
-vpiHandle (*threadScope)(void*) = nullptr;
 constexpr int kVpiModeCalltf = 3; // vvp's VPI_MODE_CALLTF
 
 bool lineTrace = false;
-bool processTrace = false;
-void* lastThread = nullptr;
 bool insideReport = false;
 
 void onStatement(const std::string& file, int line) {
@@ -38,14 +33,6 @@ void onStatement(const std::string& file, int line) {
     int savedMode = *vpiModeFlag;
     *vpiModeFlag = kVpiModeCalltf;
     std::string place = file + ":" + std::to_string(line);
-    if (processTrace && currentThread && threadScope) {
-        void* thread = *currentThread;
-        if (thread && thread != lastThread) {
-            lastThread = thread;
-            vpiHandle scope = threadScope(thread);
-            sendMessage("ptrace: " + (scope ? pathOf(scope) : std::string("?")) + " at " + place);
-        }
-    }
     if (lineTrace) sendMessage("ltrace: " + place);
     if (isRunning()) {
         Orvex::Mi::Value where = Orvex::Mi::Value::tuple();
@@ -135,8 +122,6 @@ bool parseStatementReport(const std::string& text, std::string& file, int& line)
 bool installStatementHook() {
     showFileLine = static_cast<bool*>(dlsym(RTLD_DEFAULT, "show_file_line"));
     vpiModeFlag = static_cast<int*>(dlsym(RTLD_DEFAULT, "vpi_mode_flag"));
-    currentThread = static_cast<void**>(dlsym(RTLD_DEFAULT, "vpip_current_vthread"));
-    threadScope = reinterpret_cast<vpiHandle (*)(void*)>(dlsym(RTLD_DEFAULT, "_Z13vthread_scopeP9vthread_s"));
     if (!showFileLine || !vpiModeFlag) {
         showFileLine = nullptr;
         return false;
@@ -156,18 +141,12 @@ void requireStatementHook(const char* what) {
 
 void refreshStatementHook() {
     if (!showFileLine) return;
-    bool need = haveBreakpoints() || lineTrace || processTrace || Wire::stopsPending > 0 ||
+    bool need = haveBreakpoints() || lineTrace || Wire::stopsPending > 0 ||
                 runKind() == RunKind::Step;
     __atomic_store_n(showFileLine, need, __ATOMIC_RELAXED);
 }
 
 void setLineTrace(bool on) { lineTrace = on; refreshStatementHook(); }
-void setProcessTrace(bool on) {
-    processTrace = on;
-    lastThread = nullptr;
-    refreshStatementHook();
-}
 bool lineTraceOn() { return lineTrace; }
-bool processTraceOn() { return processTrace; }
 
 } // namespace OrvexEngine

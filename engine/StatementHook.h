@@ -1,6 +1,6 @@
 // Statement reports: with -pfileline=1 vvp writes "file:line: description" to std::cerr before
 // each procedural statement while its `show_file_line` flag is set. The engine catches those
-// lines to stop at breakpoints, step, trace lines and processes, and interrupt a run.
+// lines to stop at breakpoints, step, trace lines, and interrupt a run.
 #pragma once
 
 #include <string>
@@ -19,10 +19,8 @@ void refreshStatementHook();
 /// Splits "file:line: description" into file and line; false for any other text.
 bool parseStatementReport(const std::string& text, std::string& file, int& line);
 
-/// Line and process tracing switches.
+/// Line tracing: each reported statement as ~"ltrace: file:line".
 void setLineTrace(bool on);
-void setProcessTrace(bool on);
 bool lineTraceOn();
-bool processTraceOn();
 
 } // namespace OrvexEngine
