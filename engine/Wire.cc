@@ -83,11 +83,11 @@ void readLoop() {
 } // namespace
 
 bool openFromEnvironment() {
-    const char* spec = std::getenv("ORVEX_ENGINE_FDS");
-    if (!spec) return false;
+    const char* fds = std::getenv("ORVEX_ENGINE_FDS");
+    if (!fds) return false;
     char* end = nullptr;
-    long in = std::strtol(spec, &end, 10);
-    if (end == spec || *end != ',') return false;
+    long in = std::strtol(fds, &end, 10);
+    if (end == fds || *end != ',') return false;
     const char* second = end + 1;
     long out = std::strtol(second, &end, 10);
     if (end == second || *end != '\0' || in < 0 || out < 0) return false;
