@@ -1,4 +1,4 @@
-# args: designs/counter.v designs/tb.v
+# args: designs/up_counter.v designs/tb.v
 # The flow commands on the real engine: the design's own output is the oracle.
 run 30 ns
 puts "-- after run 30 ns"
