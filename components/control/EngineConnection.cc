@@ -1,0 +1,336 @@
+// Requests and results, records and events, and the event thread of one engine conversation.
+#include "EngineConnection.h"
+
+#include <cctype>
+#include <cxxabi.h>
+
+#include "DesignLoader.h"
+#include "orvex/Exceptions.h"
+
+namespace Tavrin {
+
+namespace {
+
+using Orvex::Mi::Record;
+using Orvex::Mi::Value;
+
+// How long the destructor lets a running engine end on its own after `exit`, and then how long
+// it waits for the kill to be reaped.
+constexpr std::chrono::seconds ExitWait(2);
+constexpr std::chrono::seconds KillWait(10);
+
+// The token of a line that looks like a result ("12^..."), or 0.
+std::uint64_t resultToken(const std::string& line) {
+    std::size_t digits = 0;
+    while (digits < line.size() && digits < 19 &&
+           std::isdigit(static_cast<unsigned char>(line[digits])))
+        ++digits;
+    if (digits == 0 || digits >= line.size() || line[digits] != '^')
+        return 0;
+    return std::stoull(line.substr(0, digits));
+}
+
+std::string secondsText(std::chrono::milliseconds limit) {
+    const long long ms = limit.count();
+    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+}
+
+} // namespace
+
+EngineConnection::EngineConnection(BoostProcessTransport& transport, DataReader& reader,
+                                   bool handleHang)
+    : transport_(transport), reader_(reader), handleHang_(handleHang) {
+    eventThread_ = std::thread([this] { eventLoop(); });
+    transport_.setListener(this);
+}
+
+EngineConnection::~EngineConnection() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closing_ = true;
+    }
+    if (isRunning()) {
+        expectEnd();
+        try {
+            request("exit", {}, EndPolicy::Accepted,
+                    std::chrono::duration_cast<std::chrono::milliseconds>(ExitWait));
+        } catch (const Orvex::Exception&) {
+            // An engine that does not take `exit` is killed below.
+        }
+        if (!transport_.waitEnded(ExitWait)) {
+            transport_.terminate();
+            transport_.waitEnded(KillWait);
+        }
+    }
+    transport_.setListener(nullptr);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    queued_.notify_all();
+    if (eventThread_.joinable())
+        eventThread_.join();
+}
+
+void EngineConnection::addEventHandler(IEventHandler* handler) {
+    if (!handler)
+        return;
+    std::lock_guard<std::mutex> lock(handlersMutex_);
+    handlers_.push_back(handler);
+}
+
+void EngineConnection::setRequestTimeout(std::chrono::milliseconds timeout) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    timeout_ = timeout;
+}
+
+bool EngineConnection::isRunning() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return running_;
+}
+
+void EngineConnection::expectEnd() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    expectEnd_ = true;
+}
+
+void EngineConnection::terminate() {
+    if (!isRunning())
+        return;
+    expectEnd();
+    transport_.terminate();
+    transport_.waitEnded(KillWait);
+}
+
+Value EngineConnection::request(const std::string& command, const std::vector<std::string>& args,
+                                EndPolicy policy, std::chrono::milliseconds limit) {
+    Pending pending;
+    std::uint64_t token;
+    std::uint64_t generation;
+    std::chrono::milliseconds timeout;
+    {
+        std::unique_lock<std::mutex> sendLock(sendMutex_);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!running_) {
+                if (policy == EndPolicy::Accepted)
+                    return Value::tuple();
+                ORVEX_THROW(CommandErrorException, NotRunningMessage);
+            }
+            token = nextToken_++;
+            generation = generation_;
+            timeout = limit.count() > 0 ? limit : timeout_;
+            pending_[token] = &pending;
+            if (command == "quit")
+                quitToken_ = token;
+        }
+        // A line that cannot be written (an engine gone or not reading) is not an answer either:
+        // the wait below ends with the engine's end or the time limit.
+        transport_.send(Orvex::Mi::encodeRequest({token, command, args}), timeout);
+    }
+
+    std::unique_lock<std::mutex> lock(mutex_);
+    const bool done = answered_.wait_for(lock, timeout, [&] {
+        return pending.answered || !running_ || generation_ != generation;
+    });
+    pending_.erase(token);
+
+    if (pending.answered) {
+        lock.unlock();
+        if (!pending.failure.empty())
+            ORVEX_THROW(CommandErrorException, pending.failure);
+        const Record& result = pending.record;
+        if (result.cls == "done")
+            return result.fields;
+        if (result.cls == "error")
+            ORVEX_THROW(CommandErrorException, result.fields.get("msg", "Request failed"));
+        ORVEX_THROW(CommandErrorException,
+                    "Unexpected answer '" + result.cls + "' from the simulation engine");
+    }
+    if (done) { // the engine ended without answering
+        lock.unlock();
+        if (policy == EndPolicy::Accepted)
+            return Value::tuple();
+        ORVEX_THROW(CommandErrorException, NotRunningMessage);
+    }
+    if (handleHang_ && !hangReported_ && !closing_) {
+        hangReported_ = true;
+        EngineEvent hang;
+        hang.kind = EngineHangEvent;
+        queue_.push_back(QueuedEvent{hang, false, 0, generation_});
+        queued_.notify_all();
+    }
+    lock.unlock();
+    ORVEX_THROW(Orvex::InterruptException, "The simulation engine did not answer '" + command +
+                                               "' within " + secondsText(timeout) + ".");
+}
+
+void EngineConnection::transportStarted() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    running_ = true;
+    ++generation_;
+    expectEnd_ = false;
+    hangReported_ = false;
+    quitToken_ = 0;
+    answered_.notify_all();
+}
+
+void EngineConnection::transportEnded(const std::string& description) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    running_ = false;
+    EngineEvent ended;
+    ended.kind = EngineTerminatedEvent;
+    ended.expected = expectEnd_;
+    ended.text = description;
+    queue_.push_back(QueuedEvent{ended, false, 0, generation_});
+    answered_.notify_all();
+    queued_.notify_all();
+}
+
+void EngineConnection::outputReceived(const std::string& text) { queueText(text); }
+
+void EngineConnection::queue(QueuedEvent item) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    item.generation = generation_;
+    queue_.push_back(std::move(item));
+    queued_.notify_all();
+}
+
+void EngineConnection::queueText(const std::string& text) {
+    QueuedEvent item;
+    item.event.kind = EngineTextEvent;
+    item.event.text = text;
+    queue(std::move(item));
+}
+
+bool EngineConnection::failMalformedResult(const std::string& line, const std::string& what) {
+    const std::uint64_t token = resultToken(line);
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto found = pending_.find(token);
+    if (token == 0 || found == pending_.end())
+        return false;
+    found->second->answered = true;
+    found->second->failure = "Malformed answer from the simulation engine: " + what;
+    answered_.notify_all();
+    return true;
+}
+
+void EngineConnection::recordReceived(const std::string& line) {
+    Record record;
+    try {
+        record = Orvex::Mi::parseRecord(line);
+    } catch (const Orvex::Mi::ParseError& e) {
+        // A garbled answer fails its request at once; any other garbled line is shown, so that
+        // nothing the engine says is lost.
+        if (!failMalformedResult(line, e.what()))
+            queueText("Malformed line from the simulation engine: " + std::string(e.what()) +
+                      "\n");
+        return;
+    }
+
+    switch (record.type) {
+    case Record::Type::Stream:
+        queueText(record.text);
+        break;
+    case Record::Type::Async:
+        handleAsync(record);
+        break;
+    case Record::Type::Result: {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto found = pending_.find(record.token);
+        if (found == pending_.end())
+            break; // the answer to a request that has given up waiting
+        // The engine may end right after accepting a quit, before the requester wakes up: the
+        // end must already count as asked for.
+        if (record.token == quitToken_ && record.cls == "done" &&
+            record.fields.get("accepted") == "1")
+            expectEnd_ = true;
+        found->second->answered = true;
+        found->second->record = std::move(record);
+        answered_.notify_all();
+        break;
+    }
+    }
+}
+
+void EngineConnection::handleAsync(const Record& record) {
+    QueuedEvent item;
+    if (record.cls == "ready") {
+        item.ready = true;
+        item.event.kind = EngineReadyEvent;
+        item.resolution = static_cast<int>(record.fields.getInt("resolution", -15));
+        const std::string version = record.fields.get("version", "1");
+        if (version != "1")
+            queueText("The simulation engine speaks protocol version " + version +
+                      "; this control speaks version 1.\n");
+    } else if (record.cls == "stopped") {
+        item.event.kind = NamedSimulationEvent;
+        item.event.name = record.fields.get("reason");
+        item.event.file = record.fields.get("file");
+        item.event.time = record.fields.getInt("time");
+        item.event.line = static_cast<int>(record.fields.getInt("line"));
+        item.event.conditionId = static_cast<int>(record.fields.getInt("id"));
+    } else if (record.cls == "capture-resumed") {
+        item.event.kind = CaptureResumedEvent;
+    } else {
+        return; // event classes of later protocol versions
+    }
+    queue(std::move(item));
+}
+
+void EngineConnection::eventLoop() {
+    while (true) {
+        QueuedEvent item;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            if (stopping_)
+                return;
+            item = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        if (item.ready && !prepareReady(item))
+            continue;
+        deliver(item.event);
+    }
+}
+
+bool EngineConnection::prepareReady(const QueuedEvent& item) {
+    resolution_ = item.resolution;
+    try {
+        const Value design = request("design", {});
+        resolution_ = static_cast<int>(design.getInt("resolution", item.resolution));
+        loadDesign(design, reader_);
+    } catch (const Orvex::Exception& e) {
+        {
+            // An engine that ended meanwhile is never announced as ready; its end follows.
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!running_ || generation_ != item.generation)
+                return false;
+        }
+        EngineEvent text;
+        text.kind = EngineTextEvent;
+        text.text = "Cannot read the design hierarchy: " + std::string(e.getDescription()) + "\n";
+        deliver(text);
+    }
+    return true;
+}
+
+void EngineConnection::deliver(const EngineEvent& event) {
+    std::vector<IEventHandler*> handlers;
+    {
+        std::lock_guard<std::mutex> lock(handlersMutex_);
+        handlers = handlers_;
+    }
+    for (IEventHandler* handler : handlers) {
+        try {
+            handler->handleEvent(event);
+        } catch (abi::__forced_unwind&) {
+            throw; // a handler that ends this thread (thread exit) must be let through
+        } catch (...) {
+            // One handler's failure must neither stop the others nor end event delivery.
+        }
+    }
+}
+
+} // namespace Tavrin

@@ -1,0 +1,350 @@
+// The engine process transport: one reader thread polls the record pipe, the design's standard
+// output and error, and the process itself; requests are written by the caller's thread.
+#include "orvex/ProcessTransport.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "ProcessSpawn.h"
+#include "orvex/DataConversion.h"
+#include "orvex/Exceptions.h"
+
+namespace Tavrin {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long an engine may live on after closing its record pipe before its group is killed.
+constexpr std::chrono::seconds RecordEndGrace(5);
+// The most the final drain reads from one pipe, in case a stray process keeps writing.
+constexpr std::size_t DrainLimit = 64u << 20;
+// The most read from one pipe per wake-up, so that a busy pipe does not starve the others.
+constexpr std::size_t ReadSlice = 256u << 10;
+
+std::mutex traceMutex;
+
+void traceLine(const char* prefix, const std::string& line) {
+    std::lock_guard<std::mutex> lock(traceMutex);
+    std::string text = prefix + line + "\n";
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+// The words of a command line with their double quotes removed.
+std::vector<std::string> commandWords(const StringBase& commandLine) {
+    int count = 0;
+    char** words = DataConversion::splitCommandLine(commandLine.c_str(), count);
+    std::vector<std::string> result;
+    for (int i = 0; i < count; ++i) {
+        std::string word;
+        for (const char* c = words[i]; *c; ++c)
+            if (*c != '"')
+                word += *c;
+        result.push_back(word);
+    }
+    DataConversion::freeWords(words);
+    return result;
+}
+
+// Writes all of `data` to a non-blocking pipe before the deadline. A pipe whose reader has gone
+// gives EPIPE; the SIGPIPE that comes with it is blocked on this thread and taken back, so that
+// it never ends the host process.
+bool writeAll(int fd, const std::string& data, Clock::time_point deadline) {
+    sigset_t pipeSignal, previous, pending;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    sigpending(&pending);
+    const bool wasPending = sigismember(&pending, SIGPIPE) == 1;
+
+    bool ok = true;
+    std::size_t written = 0;
+    while (written < data.size()) {
+        const ssize_t n = write(fd, data.data() + written, data.size() - written);
+        if (n >= 0) {
+            written += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN) {
+            ok = false;
+            break;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            ok = false;
+            break;
+        }
+        pollfd p{fd, POLLOUT, 0};
+        poll(&p, 1, static_cast<int>(std::min<long long>(left.count() + 1, 1000)));
+    }
+
+    if (!ok && errno == EPIPE && !wasPending) {
+        const timespec zero{0, 0};
+        sigtimedwait(&pipeSignal, nullptr, &zero);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return ok;
+}
+
+} // namespace
+
+struct BoostProcessTransport::Impl {
+    mutable std::mutex mutex; // the process state below
+    std::condition_variable changed;
+    SpawnedProcess process;
+    bool running = false; // started and not yet reaped and reported
+    bool reaped = true;   // the process id may no longer be used for signals once reaped
+    std::thread reader;
+
+    std::mutex writeMutex; // one request line at a time; guards process.requestFd
+
+    std::mutex listenerMutex; // held during every call to the listener
+    IProcessTransportListener* listener = nullptr;
+
+    std::atomic<bool> trace{false};
+
+    void notifyListener(const std::function<void(IProcessTransportListener&)>& call) {
+        std::lock_guard<std::mutex> lock(listenerMutex);
+        if (listener)
+            call(*listener);
+    }
+
+    void readerLoop();
+    void deliverRecords(std::string& pending, const char* data, std::size_t size);
+    // Reads what a pipe holds now; false once it has reached its end.
+    bool readSome(int& fd, std::string* recordBuffer, std::size_t limit);
+    bool processExited() const;
+};
+
+bool BoostProcessTransport::Impl::processExited() const {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(process.pid), &info,
+                  WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid != 0;
+}
+
+void BoostProcessTransport::Impl::deliverRecords(std::string& pending, const char* data,
+                                                 std::size_t size) {
+    pending.append(data, size);
+    std::size_t begin = 0;
+    std::size_t end;
+    while ((end = pending.find('\n', begin)) != std::string::npos) {
+        std::string line = pending.substr(begin, end - begin);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (trace)
+            traceLine("<< ", line);
+        notifyListener([&](IProcessTransportListener& l) { l.recordReceived(line); });
+        begin = end + 1;
+    }
+    pending.erase(0, begin);
+}
+
+bool BoostProcessTransport::Impl::readSome(int& fd, std::string* recordBuffer,
+                                           std::size_t limit) {
+    char buffer[65536];
+    std::size_t total = 0;
+    while (total < limit) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            total += static_cast<std::size_t>(n);
+            if (recordBuffer)
+                deliverRecords(*recordBuffer, buffer, static_cast<std::size_t>(n));
+            else {
+                const std::string text(buffer, static_cast<std::size_t>(n));
+                notifyListener([&](IProcessTransportListener& l) { l.outputReceived(text); });
+            }
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN)
+            return true;
+        closeDescriptor(fd); // end of the pipe, or a read error that ends it as well
+        return false;
+    }
+    return true;
+}
+
+void BoostProcessTransport::Impl::readerLoop() {
+    const pid_t pid = process.pid;
+    // A process descriptor wakes the poll when the engine exits; without one, poll in slices.
+    int processFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    std::string recordBuffer;
+    bool recordEnded = false;
+    bool graceKillSent = false;
+    Clock::time_point recordEndedAt;
+
+    while (!processExited()) {
+        pollfd fds[4];
+        int* owners[4];
+        nfds_t count = 0;
+        // The design's output is read before records that arrived with it, so that text printed
+        // before a stop is shown before the stop.
+        for (int* fd : {&process.outputFd, &process.errorFd, &process.recordFd}) {
+            if (*fd >= 0) {
+                fds[count] = pollfd{*fd, POLLIN, 0};
+                owners[count++] = fd;
+            }
+        }
+        if (processFd >= 0)
+            fds[count++] = pollfd{processFd, POLLIN, 0};
+        const int timeout = processFd >= 0 && !recordEnded ? -1 : 100;
+        if (poll(fds, count, timeout) < 0 && errno != EINTR)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+        for (nfds_t i = 0; i < count; ++i) {
+            if (fds[i].fd == processFd || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            int& fd = *owners[i];
+            const bool isRecord = &fd == &process.recordFd;
+            if (!readSome(fd, isRecord ? &recordBuffer : nullptr, ReadSlice) &&
+                isRecord) {
+                recordEnded = true;
+                recordEndedAt = Clock::now();
+            }
+        }
+        if (recordEnded && !graceKillSent && Clock::now() - recordEndedAt > RecordEndGrace) {
+            std::lock_guard<std::mutex> lock(mutex);
+            kill(-pid, SIGKILL);
+            graceKillSent = true;
+        }
+    }
+
+    // The engine has exited but is not reaped yet, so its group id is still its own: take what
+    // its pipes still hold, end any process it left behind in its group, then reap it.
+    for (int* fd : {&process.outputFd, &process.errorFd, &process.recordFd})
+        if (*fd >= 0)
+            readSome(*fd, fd == &process.recordFd ? &recordBuffer : nullptr, DrainLimit);
+    int status = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        kill(-pid, SIGKILL);
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        reaped = true;
+    }
+    if (!recordBuffer.empty()) {
+        recordBuffer += '\n';
+        std::string rest;
+        deliverRecords(rest, recordBuffer.data(), recordBuffer.size());
+    }
+    closeDescriptor(process.outputFd);
+    closeDescriptor(process.errorFd);
+    closeDescriptor(process.recordFd);
+    closeDescriptor(processFd);
+
+    const std::string description = "Simulation engine " + describeWaitStatus(status) + "\n";
+    notifyListener([&](IProcessTransportListener& l) { l.transportEnded(description); });
+    std::lock_guard<std::mutex> lock(mutex);
+    running = false;
+    changed.notify_all();
+}
+
+BoostProcessTransport::BoostProcessTransport() : impl_(std::make_unique<Impl>()) {}
+
+BoostProcessTransport::~BoostProcessTransport() {
+    terminate();
+    if (impl_->reader.joinable())
+        impl_->reader.join();
+    std::lock_guard<std::mutex> lock(impl_->writeMutex);
+    closeDescriptor(impl_->process.requestFd);
+}
+
+void BoostProcessTransport::setListener(IProcessTransportListener* listener) {
+    std::lock_guard<std::mutex> lock(impl_->listenerMutex);
+    impl_->listener = listener;
+}
+
+void BoostProcessTransport::start(const StringBase& commandLine) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    if (impl_->running)
+        ORVEX_THROW(CommandErrorException, "Simulation engine is already running");
+    // A previous engine has been reported ended: its reader thread is finishing, without need
+    // of the lock held here.
+    if (impl_->reader.joinable())
+        impl_->reader.join();
+    {
+        std::lock_guard<std::mutex> writeLock(impl_->writeMutex);
+        closeDescriptor(impl_->process.requestFd);
+    }
+
+    impl_->notifyListener([](IProcessTransportListener& l) { l.transportStarted(); });
+    const std::vector<std::string> words = commandWords(commandLine);
+    SpawnedProcess process;
+    std::string error;
+    if (!spawnEngine(words, process, error)) {
+        const std::string program = words.empty() ? std::string() : words[0];
+        const std::string description =
+            program.empty() ? "Cannot run the simulation engine: no command line given\n"
+                            : "Cannot run the simulation engine '" + program + "': " + error + "\n";
+        impl_->notifyListener([&](IProcessTransportListener& l) { l.transportEnded(description); });
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> writeLock(impl_->writeMutex);
+        impl_->process.requestFd = process.requestFd;
+    }
+    impl_->process.pid = process.pid;
+    impl_->process.recordFd = process.recordFd;
+    impl_->process.outputFd = process.outputFd;
+    impl_->process.errorFd = process.errorFd;
+    impl_->running = true;
+    impl_->reaped = false;
+    impl_->reader = std::thread([this] { impl_->readerLoop(); });
+}
+
+bool BoostProcessTransport::send(const std::string& line, std::chrono::milliseconds timeout) {
+    const Clock::time_point deadline = Clock::now() + timeout;
+    std::lock_guard<std::mutex> lock(impl_->writeMutex);
+    if (impl_->trace)
+        traceLine(">> ", line);
+    // After the engine has ended the descriptor stays open until the next start; writing to it
+    // then fails with EPIPE.
+    if (impl_->process.requestFd < 0)
+        return false;
+    return writeAll(impl_->process.requestFd, line + "\n", deadline);
+}
+
+void BoostProcessTransport::terminate() {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    if (impl_->running && !impl_->reaped)
+        kill(-impl_->process.pid, SIGKILL);
+}
+
+bool BoostProcessTransport::waitEnded(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(impl_->mutex);
+    return impl_->changed.wait_for(lock, timeout, [this] { return !impl_->running; });
+}
+
+bool BoostProcessTransport::isRunning() const {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    return impl_->running;
+}
+
+int BoostProcessTransport::getProcessId() const {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    return impl_->process.pid;
+}
+
+void BoostProcessTransport::setTrace(bool on) { impl_->trace = on; }
+
+bool BoostProcessTransport::getTrace() const { return impl_->trace; }
+
+} // namespace Tavrin

@@ -1,0 +1,294 @@
+// A stand-in engine for the engine-control tests: it speaks the engine protocol on descriptors 3
+// and 4 with a small fixed design, and misbehaves on request so that failures can be tested.
+//
+// Options:
+//   --log FILE       append every request line received to FILE
+//   --no-ready       never send *ready
+//   --garbage        send malformed lines right after *ready
+//   --hang-on CMD    read CMD but never answer it
+//   --fail-on CMD    answer CMD with ^error,msg="CMD refused"
+//   --garble CMD     answer CMD with a malformed result line
+//   --no-stop        answer run without ending it by *stopped
+//   --refuse-quit    answer quit with accepted="0"
+//   --crash-on CMD   answer CMD, then die of SIGSEGV
+//   --print          on run, write to standard output and error before stopping
+//   --fork-child     start a child process that sleeps (as an engine restarting would)
+//   --ignore-exit    answer exit but go on running
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <set>
+#include <string>
+#include <unistd.h>
+
+#include "Mi.h"
+
+namespace {
+
+using Orvex::Mi::Value;
+
+std::FILE* records = nullptr;
+std::string logFile;
+std::set<std::string> hangOn, failOn, garble, crashOn;
+bool noReady = false, garbage = false, noStop = false, refuseQuit = false, print = false,
+     forkChild = false, ignoreExit = false;
+int childPid = 0;
+
+void send(const std::string& line) {
+    std::fputs((line + "\n").c_str(), records);
+    std::fflush(records);
+}
+
+void done(std::uint64_t token, const Value& fields = Value::tuple()) {
+    std::string line = std::to_string(token) + "^done";
+    if (!fields.fields.empty())
+        line += "," + Orvex::Mi::encodeFields(fields);
+    send(line);
+}
+
+Value object(const char* name, const char* kind, const char* dir, int width, int size) {
+    return Value::tuple()
+        .add("name", name)
+        .add("kind", kind)
+        .add("dir", dir)
+        .add("width", width)
+        .add("msb", width - 1)
+        .add("lsb", 0)
+        .add("signed", "0")
+        .add("size", size)
+        .add("first", 0)
+        .add("last", size > 0 ? size - 1 : 0)
+        .add("file", "top.v")
+        .add("line", 3);
+}
+
+Value scope(const char* name, const char* kind, const char* file, int line, Value children,
+            Value objects) {
+    return Value::tuple()
+        .add("name", name)
+        .add("kind", kind)
+        .add("file", file)
+        .add("line", line)
+        .add("ifile", std::string(kind) == "module" && std::string(name) != "top" ? "top.v" : "")
+        .add("iline", std::string(name) == "u1" ? "7" : "")
+        .add("children", std::move(children))
+        .add("objects", std::move(objects));
+}
+
+// /top (clk, mem[16]) with u1 (q[7:0] out, r real) holding a begin block blk and a process p0.
+Value design() {
+    Value u1Children = Value::list();
+    u1Children.push(scope("blk", "begin", "cell.v", 9, Value::list(), Value::list()));
+    u1Children.push(scope("p0", "always", "cell.v", 12, Value::list(), Value::list()));
+    Value u1Objects = Value::list();
+    u1Objects.push(object("q", "reg", "out", 8, 0));
+    u1Objects.push(object("r", "real", "", 64, 0));
+    Value topChildren = Value::list();
+    topChildren.push(scope("u1", "module", "cell.v", 1, std::move(u1Children), std::move(u1Objects)));
+    Value topObjects = Value::list();
+    topObjects.push(object("clk", "net", "", 1, 0));
+    topObjects.push(object("mem", "memory", "", 8, 16));
+    Value tops = Value::list();
+    tops.push(scope("top", "module", "top.v", 1, std::move(topChildren), std::move(topObjects)));
+    return Value::tuple().add("resolution", "-9").add("tops", std::move(tops));
+}
+
+std::string openDescriptors() {
+    std::string list;
+    if (DIR* dir = opendir("/proc/self/fd")) {
+        const int own = dirfd(dir);
+        while (dirent* entry = readdir(dir)) {
+            if (entry->d_name[0] == '.' || std::atoi(entry->d_name) == own)
+                continue;
+            list += (list.empty() ? "" : ",") + std::string(entry->d_name);
+        }
+        closedir(dir);
+    }
+    return list;
+}
+
+void stopped(const char* reason, const std::string& time, const char* file = nullptr,
+             int line = 0) {
+    std::string text = std::string("*stopped,reason=\"") + reason + "\",time=\"" + time + "\"";
+    if (file)
+        text += ",file=\"" + std::string(file) + "\",line=\"" + std::to_string(line) + "\"";
+    send(text);
+}
+
+void serve(const Orvex::Mi::Request& request) {
+    const std::string& command = request.command;
+    const auto arg = [&](std::size_t i) {
+        return i < request.args.size() ? request.args[i] : std::string();
+    };
+    const std::uint64_t token = request.token;
+    if (hangOn.count(command))
+        return;
+    if (failOn.count(command)) {
+        send(std::to_string(token) + "^error,msg=" + Orvex::Mi::quote(command + " refused"));
+        return;
+    }
+    if (garble.count(command)) {
+        send(std::to_string(token) + "^done,value=\"unterminated");
+        return;
+    }
+
+    if (command == "design") {
+        done(token, design());
+    } else if (command == "run") {
+        done(token);
+        if (print) {
+            std::fputs("design says hi\n", stdout);
+            std::fflush(stdout);
+            std::fputs("design warns\n", stderr);
+            std::fflush(stderr);
+        }
+        send("*capture-resumed");
+        if (!noStop)
+            stopped("run-complete", arg(0));
+    } else if (command == "run-all") {
+        done(token);
+        stopped("vlog-finish", "100", "top.v", 12);
+    } else if (command == "step") {
+        done(token);
+        stopped("end-stepping", "5", "top.v", 9);
+    } else if (command == "restart") {
+        done(token);
+        stopped("restart-complete", "0");
+    } else if (command == "status") {
+        const char* fds = std::getenv("ORVEX_ENGINE_FDS");
+        std::string text = std::string("fds=") + (fds ? fds : "") + " open=" + openDescriptors() +
+                           " group=" + (getpgrp() == getpid() ? "own" : "shared");
+        done(token, Value::tuple()
+                        .add("code", "1")
+                        .add("time", "42")
+                        .add("text", text)
+                        .add("detail", std::to_string(childPid)));
+    } else if (command == "value") {
+        done(token, Value::tuple().add("value", arg(0) + " " + arg(1)));
+    } else if (command == "values") {
+        Value values = Value::list();
+        values.push(Value::tuple().add("path", "/top/clk").add("value", "1"));
+        values.push(Value::tuple().add("path", "/top/ghost").add("value", "0"));
+        values.push(Value::tuple().add("path", "/top/u1").add("value", "-"));
+        values.push(Value::tuple().add("path", "/top/mem[2]").add("value", "8'h0f"));
+        done(token, Value::tuple().add("values", std::move(values)));
+    } else if (command == "drivers") {
+        Value drivers = Value::list();
+        drivers.push(Value::tuple()
+                         .add("object", arg(0))
+                         .add("driver", "/top/u1/p0")
+                         .add("kind", "5")
+                         .add("text", "always"));
+        drivers.push(Value::tuple()
+                         .add("object", arg(0))
+                         .add("driver", "/top/nowhere")
+                         .add("kind", "0")
+                         .add("text", "assign"));
+        drivers.push(Value::tuple()
+                         .add("object", arg(0))
+                         .add("driver", "/top/clk")
+                         .add("kind", "0")
+                         .add("text", ""));
+        done(token, Value::tuple().add("drivers", std::move(drivers)));
+    } else if (command == "loads") {
+        Value loads = Value::list();
+        loads.push(
+            Value::tuple().add("object", arg(0)).add("load", "/top/u1").add("kind", "5").add("index", "2"));
+        done(token, Value::tuple().add("loads", std::move(loads)));
+    } else if (command == "bp-add") {
+        done(token, Value::tuple().add("index", "3"));
+    } else if (command == "bp-list") {
+        Value list = Value::list();
+        list.push(Value::tuple().add("index", "1").add("file", "top.v").add("line", "5"));
+        list.push(Value::tuple().add("index", "3").add("file", "cell.v").add("line", "12"));
+        done(token, Value::tuple().add("breakpoints", std::move(list)));
+    } else if (command == "cond-add") {
+        done(token, Value::tuple().add("id", "7"));
+    } else if (command == "cond-list") {
+        Value list = Value::list();
+        list.push(Value::tuple()
+                      .add("id", "7")
+                      .add("expression", "\"clk == 1\"")
+                      .add("radix", "hex")
+                      .add("label", "c1"));
+        list.push(Value::tuple().add("id", "8").add("expression", "q").add("radix", "5").add("label", ""));
+        done(token, Value::tuple().add("conditions", std::move(list)));
+    } else if (command == "quit") {
+        done(token, Value::tuple().add("accepted", refuseQuit ? "0" : "1"));
+        if (!refuseQuit)
+            std::exit(0);
+    } else if (command == "exit") {
+        done(token);
+        if (!ignoreExit)
+            std::exit(0);
+    } else {
+        done(token);
+    }
+    if (crashOn.count(command))
+        raise(SIGSEGV);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        const auto value = [&]() { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
+        if (option == "--log") logFile = value();
+        else if (option == "--no-ready") noReady = true;
+        else if (option == "--garbage") garbage = true;
+        else if (option == "--hang-on") hangOn.insert(value());
+        else if (option == "--fail-on") failOn.insert(value());
+        else if (option == "--garble") garble.insert(value());
+        else if (option == "--crash-on") crashOn.insert(value());
+        else if (option == "--no-stop") noStop = true;
+        else if (option == "--refuse-quit") refuseQuit = true;
+        else if (option == "--print") print = true;
+        else if (option == "--fork-child") forkChild = true;
+        else if (option == "--ignore-exit") ignoreExit = true;
+    }
+    std::FILE* requests = fdopen(3, "r");
+    records = fdopen(4, "w");
+    if (!requests || !records) {
+        std::fputs("fake engine: descriptors 3 and 4 are not open\n", stderr);
+        return 2;
+    }
+    if (forkChild) {
+        childPid = fork();
+        if (childPid == 0) {
+            for (int i = 0; i < 600; ++i)
+                sleep(1);
+            _exit(0);
+        }
+    }
+    if (!noReady)
+        send("*ready,version=\"1\",resolution=\"-9\"");
+    if (garbage) {
+        send("this is not a record");
+        send("*stopped,reason=\"broken");
+        send("~\"still talking\\n\"");
+    }
+
+    char* line = nullptr;
+    std::size_t capacity = 0;
+    ssize_t length;
+    while ((length = getline(&line, &capacity, requests)) > 0) {
+        std::string text(line, static_cast<std::size_t>(length));
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        if (!logFile.empty())
+            if (std::FILE* log = std::fopen(logFile.c_str(), "a")) {
+                std::fputs((text + "\n").c_str(), log);
+                std::fclose(log);
+            }
+        try {
+            serve(Orvex::Mi::parseRequest(text));
+        } catch (const Orvex::Mi::ParseError& e) {
+            send("~" + Orvex::Mi::quote(std::string("bad request: ") + e.what()));
+        }
+    }
+    std::free(line);
+    return 0;
+}
