@@ -26,6 +26,10 @@ public:
     /// starts the engine process. Used by hosts that bring their own engine control.
     LiveSimClient(ISimulationControl* control, IReader* reader, std::function<void()> startEngine,
                   bool captureLiveData);
+    /// A client that builds its own reader, process transport and engine control for the
+    /// engine started by `commandLine`; the reader names the waveform database `databaseFile`.
+    LiveSimClient(const StringBase& commandLine, class IConsole& console, const char* databaseFile,
+                  int runNumber, bool captureLiveData);
     ~LiveSimClient() override;
     LiveSimClient(const LiveSimClient&) = delete;
     LiveSimClient& operator=(const LiveSimClient&) = delete;

@@ -3,15 +3,69 @@
 #include "tavrin/SimClient.h"
 
 #include <atomic>
+#include <memory>
+#include <string>
+
+#include "orvex/DataConversion.h"
+#include "orvex/DataReader.h"
+#include "orvex/FrontEndControl.h"
+#include "orvex/Platform.h"
+#include "orvex/ProcessTransport.h"
 
 namespace Tavrin {
 
+namespace {
+
+// The directory of the engine program: the first word of the command line, unquoted.
+std::string engineDirectoryOf(const StringBase& commandLine) {
+    int count = 0;
+    char** words = DataConversion::splitCommandLine(commandLine.c_str(), count);
+    std::string program = count > 0 && words[0] ? words[0] : "";
+    DataConversion::freeWords(words);
+    if (program.size() >= 2 && program.front() == '"' && program.back() == '"')
+        program = program.substr(1, program.size() - 2);
+    std::string::size_type slash = program.find_last_of("/\\");
+    std::string dir = slash == std::string::npos ? std::string() : program.substr(0, slash);
+    for (char& c : dir)
+        if (c == '\\') c = '/';
+    return dir;
+}
+
+// Read once per process: whether the engine protocol is traced to standard error.
+bool protocolTraceWanted() {
+    static const bool wanted = Platform::hasEnv("KES_TraceGdbMi");
+    return wanted;
+}
+
+} // namespace
+
 /// Holds the engine parts of a live client and watches the engine's events: the reader is handed
-/// out once the engine is ready, and live-value capture follows the simulation's pauses.
+/// out once the engine is ready, and live-value capture follows the simulation's pauses. The
+/// parts are owned when the client built them, borrowed when a host brought its own.
 class LiveSimClientImpl : public IEventHandler {
 public:
     LiveSimClientImpl(ISimulationControl* c, IReader* r, std::function<void()> start, bool capture)
         : control(c), reader(r), startFunction(std::move(start)), captureLiveData(capture) {}
+
+    LiveSimClientImpl(const StringBase& commandLine, const StringBase& databaseFile, int runNumber,
+                      bool capture)
+        : engineCommandLine(commandLine), engineDirectory(engineDirectoryOf(commandLine)),
+          ownedReader(new DataReader(capture ? DataReader::LiveCaptureMode : DataReader::LiveMode,
+                                     engineDirectory, databaseFile, runNumber)),
+          ownedTransport(new BoostProcessTransport),
+          ownedControl(new FrontEndControl(*ownedTransport, *ownedReader)),
+          control(ownedControl.get()), reader(ownedReader.get()), captureLiveData(capture) {
+        if (protocolTraceWanted()) ownedTransport->setTrace(true);
+        startFunction = [this] { ownedTransport->start(engineCommandLine); };
+    }
+
+    // The control goes first: it ends the engine and its threads before the transport and the
+    // reader it uses are destroyed.
+    ~LiveSimClientImpl() override {
+        ownedControl.reset();
+        ownedTransport.reset();
+        ownedReader.reset();
+    }
 
     void handleEvent(const EngineEvent& event) override {
         if (event.kind == EngineReadyEvent) {
@@ -23,8 +77,13 @@ public:
         }
     }
 
-    ISimulationControl* control;
-    IReader* reader;
+    StringBase engineCommandLine;
+    std::string engineDirectory;
+    std::unique_ptr<DataReader> ownedReader;
+    std::unique_ptr<BoostProcessTransport> ownedTransport;
+    std::unique_ptr<FrontEndControl> ownedControl;
+    ISimulationControl* control = nullptr;
+    IReader* reader = nullptr;
     std::function<void()> startFunction;
     std::atomic<bool> readerReady{false};
     bool captureLiveData;
@@ -34,6 +93,12 @@ LiveSimClient::LiveSimClient(ISimulationControl* control, IReader* reader,
                              std::function<void()> startEngine, bool captureLiveData)
     : impl_(new LiveSimClientImpl(control, reader, std::move(startEngine), captureLiveData)) {
     if (control != nullptr) control->addEventHandler(impl_);
+}
+
+LiveSimClient::LiveSimClient(const StringBase& commandLine, IConsole&, const char* databaseFile,
+                             int runNumber, bool captureLiveData)
+    : impl_(new LiveSimClientImpl(commandLine, StringBase(databaseFile), runNumber, captureLiveData)) {
+    impl_->control->addEventHandler(impl_);
 }
 
 LiveSimClient::~LiveSimClient() { delete impl_; }

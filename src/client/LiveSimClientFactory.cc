@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tavrin/IConsole.h"
 #include "tavrin/InterProcessMutex.h"
 #include "tavrin/SimClient.h"
 
@@ -25,6 +26,16 @@ StringBase LiveSimClientFactory::databaseNameFor(const StringBase& given, int ru
     std::string name = dot == std::string::npos ? last + run : last.substr(0, dot) + run + last.substr(dot);
     // Joined with the platform's own separator, so the file lands in the directory given.
     return StringBase(dir + name);
+}
+
+LiveSimClient* LiveSimClientFactory::create(const StringBase& commandLine,
+                                            const StringBase& databaseFile, IConsole* console,
+                                            bool captureLiveData) const {
+    IConsole& target = console ? *console : StandardConsole::instance();
+    int runNumber = InterProcessMutex::getRunNumber();
+    StringBase database = databaseNameFor(databaseFile, runNumber);
+    return new LiveSimClient(commandLineFor(commandLine, runNumber), target, database.c_str(),
+                             runNumber, captureLiveData);
 }
 
 StringBase LiveSimClientFactory::commandLineFor(const StringBase& commandLine, int runNumber) {
