@@ -1,0 +1,371 @@
+// Subcommand dispatch, error reporting, subcommand lifetime and help printing, on a command tree
+// of the test's own: "orvex" with a middle level "condition" (default parse and doCommand) over
+// the leaves "add" and "list", and a leaf "leaf" directly below the top.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ShellTestSupport.h"
+#include "control/TclControlImpl.h"
+#include "tavrin/HelpInstance.h"
+#include "tavrin/TclControl.h"
+#include "tavrin/commands/FlowCommands.h"
+
+using namespace Tavrin;
+using namespace Tavrin::Test;
+
+namespace {
+
+int alive = 0; // subcommand objects in existence
+int made = 0;  // subcommand objects created since the counter was last reset
+
+class CountedSub : public TclSubCommand {
+public:
+    CountedSub(const TclCommandBase* parent, TclControlInterface* tcl) : TclSubCommand(parent, tcl) {
+        ++alive;
+        ++made;
+    }
+    ~CountedSub() override { --alive; }
+};
+
+// A leaf whose first argument says how it fails: "usage", "usage-msg", "action" and "interrupt"
+// fail in parse; "later-usage", "later-action" and "later-interrupt" in doCommand. Any other word
+// succeeds and prints "done WORD".
+class Probe : public CountedSub {
+public:
+    using CountedSub::CountedSub;
+    void parse(Tcl_Interp*, int objc, Tcl_Obj* const objv[]) override {
+        if (objc == 0) usageError();
+        mode = Tcl_GetString(objv[0]);
+        if (mode == "usage") usageError();
+        if (mode == "usage-msg") usageError("Bad option 'usage-msg'.");
+        if (mode == "action") actionError("Cannot do that now.");
+        if (mode == "interrupt") ORVEX_THROW(Orvex::InterruptException, "Engine lost");
+    }
+    void doCommand() override {
+        if (mode == "later-usage") usageError("Noticed too late.");
+        if (mode == "later-action") actionError("Failed while doing it.");
+        if (mode == "later-interrupt") ORVEX_THROW(Orvex::InterruptException, "Engine lost");
+        getTclInterface()->print("done " + mode, true);
+    }
+    std::string mode;
+};
+
+class ConditionAdd : public Probe {
+public:
+    using Probe::Probe;
+    StringBase getName() const override { return "add"; }
+    StringBase usage() const override { return "orvex condition add <how>"; }
+    StringBase help() const override { return "    Adds a condition."; }
+};
+
+class ConditionList : public CountedSub {
+public:
+    using CountedSub::CountedSub;
+    StringBase getName() const override { return "list"; }
+    StringBase usage() const override { return "orvex condition list"; }
+    StringBase help() const override { return "    Lists conditions."; }
+    void parse(Tcl_Interp*, int, Tcl_Obj* const[]) override {}
+    void doCommand() override { getTclInterface()->print("listed", true); }
+};
+
+class DirectLeaf : public Probe {
+public:
+    using Probe::Probe;
+    StringBase getName() const override { return "leaf"; }
+    StringBase usage() const override { return "orvex leaf <how>"; }
+    StringBase help() const override { return ""; }
+};
+
+// The middle level keeps the default parse and doCommand.
+class Condition : public CountedSub {
+public:
+    Condition(const TclCommandBase* parent, TclControlInterface* tcl) : CountedSub(parent, tcl) {
+        addCommandCreator("add", createSubCommandOf<ConditionAdd>);
+        addCommandCreator("list", createSubCommandOf<ConditionList>);
+    }
+    StringBase getName() const override { return "condition"; }
+    StringBase usage() const override { return "orvex condition < list | add <how> >"; }
+    StringBase help() const override { return "    Manages conditions."; }
+};
+
+class Top : public TclCommand, public TclCommandRegistration<Top> {
+public:
+    explicit Top(TclControlInterface* tcl) : TclCommand(tcl) {
+        addCommandCreator("condition", createSubCommandOf<Condition>);
+        addCommandCreator("leaf", createSubCommandOf<DirectLeaf>);
+    }
+    static const char* getCommandName() { return "orvex"; }
+    StringBase getName() const override { return getCommandName(); }
+    StringBase usage() const override { return "orvex < condition ... | leaf <how> >"; }
+    StringBase help() const override { return "    Manages test features."; }
+    int execute(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+        return parseAndDoSubCommand(interp, objc, objv);
+    }
+};
+
+std::string block(const std::string& full, const std::string& usage) {
+    return "Incorrect usage of command '" + full + "'\nUsage: " + usage +
+           "\nfor detailed help use 'help " + full + "'\n";
+}
+
+const std::string topBlock = block("orvex", "orvex < condition ... | leaf <how> >");
+const std::string conditionBlock = block("orvex condition", "orvex condition < list | add <how> >");
+const std::string addBlock = block("orvex condition add", "orvex condition add <how>");
+const std::string leafBlock = block("orvex leaf", "orvex leaf <how>");
+
+class DispatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Tcl_FindExecutable(nullptr);
+        interp = Tcl_CreateInterp();
+        impl = control.getImpl();
+        impl->interp = interp;
+        top = Top::registerCommand(interp, impl);
+        made = 0;
+    }
+    void TearDown() override {
+        EXPECT_EQ(alive, 0);
+        Tcl_DeleteInterp(interp);
+        impl->interp = nullptr;
+        // Deleting the interpreter deleted the command, which left the help registry.
+        EXPECT_EQ(HelpInstance::getInstance().get("orvex"), nullptr);
+    }
+    int eval(const std::string& script) {
+        console.clear();
+        return Tcl_Eval(interp, script.c_str());
+    }
+    /// Calls printHelp of `command` with the given words; returns what it printed.
+    std::string helpText(const TclCommandBase& command, const std::vector<std::string>& words) {
+        std::vector<Tcl_Obj*> objv;
+        for (const std::string& w : words) {
+            objv.push_back(Tcl_NewStringObj(w.c_str(), -1));
+            Tcl_IncrRefCount(objv.back());
+        }
+        console.clear();
+        command.printHelp(static_cast<int>(objv.size()), objv.data());
+        for (Tcl_Obj* o : objv) Tcl_DecrRefCount(o);
+        return console.text();
+    }
+
+    RecordingConsole console;
+    TclControl control{&console, false};
+    TclControlImpl* impl = nullptr;
+    Tcl_Interp* interp = nullptr;
+    TclCommand* top = nullptr;
+};
+
+TEST_F(DispatchTest, MissingOrUnknownWordPrintsTheBlockOfTheLevelWhereItWasMissing) {
+    // Words match exactly: no case folding, no prefixes, and an empty word is no word.
+    for (const char* line : {"orvex", "orvex {}", "orvex nosuch", "orvex CONDITION", "orvex cond"}) {
+        EXPECT_EQ(eval(line), TCL_ERROR) << line;
+        EXPECT_EQ(console.text(), topBlock) << line;
+    }
+    EXPECT_EQ(made, 0);
+    for (const char* line : {"orvex condition", "orvex condition {}", "orvex condition ADD",
+                             "orvex condition ad"}) {
+        EXPECT_EQ(eval(line), TCL_ERROR) << line;
+        EXPECT_EQ(console.text(), conditionBlock) << line;
+    }
+    EXPECT_EQ(made, 4); // only the middle level, once per line
+}
+
+TEST_F(DispatchTest, UsageErrorInALeafPrintsItsDescriptionAndOnlyTheLeafBlock) {
+    EXPECT_EQ(eval("orvex condition add usage-msg"), TCL_ERROR);
+    EXPECT_EQ(console.text(), "Bad option 'usage-msg'.\n" + addBlock);
+    // An empty description prints no line of its own.
+    EXPECT_EQ(eval("orvex condition add"), TCL_ERROR);
+    EXPECT_EQ(console.text(), addBlock);
+    EXPECT_EQ(eval("orvex condition add usage"), TCL_ERROR);
+    EXPECT_EQ(console.text(), addBlock);
+    // A leaf right below the top is reported by the top-level dispatcher.
+    EXPECT_EQ(eval("orvex leaf usage-msg"), TCL_ERROR);
+    EXPECT_EQ(console.text(), "Bad option 'usage-msg'.\n" + leafBlock);
+    // A usage error raised while acting has passed the middle level's parse: the block is that of
+    // the level the top dispatcher created.
+    EXPECT_EQ(eval("orvex condition add later-usage"), TCL_ERROR);
+    EXPECT_EQ(console.text(), "Noticed too late.\n" + conditionBlock);
+}
+
+TEST_F(DispatchTest, ActionErrorPrintsOnlyItsDescriptionAndSuccessPrintsNoBlock) {
+    EXPECT_EQ(eval("orvex condition add action"), TCL_ERROR);
+    EXPECT_EQ(console.text(), "Cannot do that now.\n");
+    EXPECT_EQ(eval("orvex condition add later-action"), TCL_ERROR);
+    EXPECT_EQ(console.text(), "Failed while doing it.\n");
+    EXPECT_EQ(eval("orvex leaf later-action"), TCL_ERROR);
+    EXPECT_EQ(console.text(), "Failed while doing it.\n");
+
+    EXPECT_EQ(eval("orvex condition add go extra"), TCL_OK);
+    EXPECT_EQ(console.text(), "done go\n");
+    EXPECT_STREQ(Tcl_GetStringResult(interp), ""); // the dispatcher never sets a result
+    EXPECT_EQ(eval("orvex condition list ignored words"), TCL_OK);
+    EXPECT_EQ(console.text(), "listed\n");
+}
+
+TEST_F(DispatchTest, OnErrorScriptGivesTheResultOfAFailedCommand) {
+    resumeCommand::registerCommand(interp, impl);
+    impl->setOnErrorScript("resume");
+    for (const char* line : {"orvex", "orvex condition", "orvex condition add usage-msg",
+                             "orvex condition add later-action", "orvex leaf action"}) {
+        EXPECT_EQ(eval(line), TCL_OK) << line;
+        EXPECT_NE(console.text(), "") << line; // the failure is still reported
+    }
+    impl->setOnErrorScript("set ::recovered yes");
+    EXPECT_EQ(eval("orvex condition add action"), TCL_OK);
+    EXPECT_STREQ(Tcl_GetVar(interp, "recovered", TCL_GLOBAL_ONLY), "yes");
+    impl->setOnErrorScript("error {still failing}");
+    EXPECT_EQ(eval("orvex condition add action"), TCL_ERROR);
+    impl->setOnErrorScript("");
+    EXPECT_EQ(eval("orvex condition add action"), TCL_ERROR);
+}
+
+TEST_F(DispatchTest, EngineFailureIsReportedAndFailsWithoutTheOnErrorScript) {
+    impl->setOnErrorScript("set ::recovered yes");
+    for (std::string line : {"orvex condition add interrupt", "orvex condition add later-interrupt",
+                             "orvex leaf interrupt", "orvex leaf later-interrupt"}) {
+        impl->currentCommand = "# " + line;
+        EXPECT_EQ(eval(line), TCL_ERROR) << line;
+        EXPECT_EQ(console.text(),
+                  "Command failed: # " + line + " Engine lost\nSimulation engine not responding\n");
+        EXPECT_EQ(Tcl_GetVar(interp, "recovered", TCL_GLOBAL_ONLY), nullptr) << line;
+    }
+}
+
+TEST_F(DispatchTest, EverySubcommandObjectIsDeletedOnEveryPath) {
+    struct Case {
+        const char* line;
+        int created;
+    };
+    const Case cases[] = {
+        {"orvex condition add go", 2},           {"orvex condition add usage", 2},
+        {"orvex condition add usage-msg", 2},    {"orvex condition add action", 2},
+        {"orvex condition add interrupt", 2},    {"orvex condition add later-usage", 2},
+        {"orvex condition add later-action", 2}, {"orvex condition add later-interrupt", 2},
+        {"orvex condition nosuch", 1},           {"orvex condition", 1},
+        {"orvex leaf go", 1},                    {"orvex leaf usage", 1},
+        {"orvex leaf later-interrupt", 1},
+    };
+    for (const Case& c : cases) {
+        made = 0;
+        eval(c.line);
+        EXPECT_EQ(made, c.created) << c.line;
+        EXPECT_EQ(alive, 0) << c.line;
+    }
+    made = 0;
+    helpText(*top, {"condition", "add"});
+    EXPECT_EQ(made, 2);
+    EXPECT_EQ(alive, 0);
+}
+
+// ---- Help ----
+
+TEST_F(DispatchTest, HelpWithoutASubcommandListsTheSubcommandsInTableOrder) {
+    std::vector<StringBase> words = top->getSubCommandFactory()->getSubCommands();
+    std::set<std::string> sortedWords;
+    std::string joined;
+    for (const StringBase& w : words) {
+        sortedWords.insert(w.str());
+        joined += (joined.empty() ? "" : ", ") + w.str();
+    }
+    EXPECT_EQ(sortedWords, (std::set<std::string>{"condition", "leaf"}));
+    const std::string expected =
+        "Usage: orvex < condition ... | leaf <how> >\n    Manages test features.\n"
+        "Type \"help orvex <subcommand>\" for help on orvex subcommands.\n"
+        "Valid subcommands are: " + joined + "\n";
+    EXPECT_EQ(helpText(*top, {}), expected);
+    // A word that is not a subcommand is ignored without a message.
+    EXPECT_EQ(helpText(*top, {"nosuch"}), expected);
+    EXPECT_EQ(helpText(*top, {"LEAF"}), expected);
+}
+
+TEST_F(DispatchTest, HelpFollowsSubcommandWordsToTheDeepestLevel) {
+    EXPECT_EQ(helpText(*top, {"condition", "add", "extra"}),
+              "Usage: orvex condition add <how>\n    Adds a condition.\n");
+    // An empty help text prints no line, and a leaf lists no subcommands.
+    EXPECT_EQ(helpText(*top, {"leaf"}), "Usage: orvex leaf <how>\n");
+    // A word that is no subcommand of the middle level stops there.
+    Condition condition(top, impl);
+    std::string words;
+    for (const StringBase& w : condition.getSubCommandFactory()->getSubCommands())
+        words += (words.empty() ? "" : ", ") + w.str();
+    EXPECT_EQ(helpText(*top, {"condition", "bogus"}),
+              "Usage: orvex condition < list | add <how> >\n    Manages conditions.\n"
+              "Type \"help orvex condition <subcommand>\" for help on orvex condition "
+              "subcommands.\nValid subcommands are: " + words + "\n");
+    EXPECT_EQ(helpText(condition, {}), helpText(*top, {"condition"}));
+}
+
+TEST_F(DispatchTest, UseHelpFromSubCommandAnswersWhetherASubcommandPrinted) {
+    Tcl_Obj* words[] = {Tcl_NewStringObj("condition", -1), Tcl_NewStringObj("nosuch", -1)};
+    for (Tcl_Obj* w : words) Tcl_IncrRefCount(w);
+    console.clear();
+    EXPECT_FALSE(top->useHelpFromSubCommand(0, words));
+    EXPECT_FALSE(top->useHelpFromSubCommand(1, words + 1));
+    EXPECT_EQ(console.text(), "");
+    EXPECT_TRUE(top->useHelpFromSubCommand(1, words));
+    EXPECT_EQ(console.text().rfind("Usage: orvex condition <", 0), 0u);
+    for (Tcl_Obj* w : words) Tcl_DecrRefCount(w);
+}
+
+TEST_F(DispatchTest, HelpCommandFindsTheCommandInTheRegistryAndPassesTheRestOn) {
+    helpCommand::registerCommand(interp, impl);
+    EXPECT_EQ(eval("help orvex condition add"), TCL_OK);
+    EXPECT_EQ(console.text(), "Usage: orvex condition add <how>\n    Adds a condition.\n");
+    EXPECT_EQ(made, 2);
+}
+
+// ---- The help registry ----
+
+class Named : public TclCommand {
+public:
+    explicit Named(const char* word) : TclCommand(nullptr), word_(word) {}
+    StringBase getName() const override { return word_; }
+    StringBase usage() const override { return word_; }
+    StringBase help() const override { return ""; }
+
+private:
+    const char* word_;
+};
+
+TEST(HelpInstanceTest, AddRemoveGetAndSortKeepTheRegistryConsistent) {
+    HelpInstance& registry = HelpInstance::getInstance();
+    const std::vector<TclCommand*> before = registry.getAllCommands();
+    Named wave("wave"), bp("bp"), alpha("alpha"), alphaAgain("alpha");
+    std::vector<TclCommand*> ours = {&wave, &bp, &alpha, &alphaAgain};
+    // Whatever happens below, the registry is left as it was found.
+    struct Restore {
+        std::vector<TclCommand*>& ours;
+        ~Restore() {
+            for (TclCommand* c : ours)
+                while (std::count(HelpInstance::getInstance().getAllCommands().begin(),
+                                  HelpInstance::getInstance().getAllCommands().end(), c))
+                    HelpInstance::getInstance().remove(c);
+        }
+    } restore{ours};
+
+    registry.add(nullptr);
+    EXPECT_EQ(registry.getAllCommands().size(), before.size());
+    for (TclCommand* c : ours) registry.add(c);
+    EXPECT_EQ(registry.getAllCommands().size(), before.size() + 4);
+
+    EXPECT_EQ(registry.get("alpha"), &alpha); // the first of equal names
+    EXPECT_EQ(registry.get("ALPHA"), nullptr);
+    EXPECT_EQ(registry.get("alp"), nullptr);
+    EXPECT_EQ(registry.get(""), nullptr);
+
+    registry.remove(&alpha);
+    EXPECT_EQ(registry.get("alpha"), &alphaAgain);
+    registry.remove(&alpha); // absent: nothing happens
+    EXPECT_EQ(registry.getAllCommands().size(), before.size() + 3);
+
+    registry.sort();
+    std::vector<std::string> order;
+    for (TclCommand* c : registry.getAllCommands())
+        if (std::find(ours.begin(), ours.end(), c) != ours.end()) order.push_back(c->getName().str());
+    EXPECT_EQ(order, (std::vector<std::string>{"alpha", "bp", "wave"}));
+}
+
+} // namespace
