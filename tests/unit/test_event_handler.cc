@@ -15,6 +15,7 @@
 #include "orvex/FakeDataReader.h"
 #include "tavrin/SimClient.h"
 #include "tavrin/TclControl.h"
+#include "tavrin/commands/FlowCommands.h"
 
 using namespace Tavrin;
 using namespace Tavrin::Test;
@@ -114,13 +115,33 @@ TEST_F(EventHandlerTest, ConditionMetRunsTheScriptOfItsIdOnceAfterTheRequest) {
     EXPECT_EQ(settledConsole(), "");
 }
 
+TEST_F(EventHandlerTest, ConditionScriptMayRunTheSimulationOnItself) {
+    // A common script prints something and goes on running; the inner run must not find the
+    // condition it was started for still pending.
+    runCommand::registerCommand(interp, impl());
+    addScript(2, "lappend ::hits [incr ::count]; if {$::count < 5} {run 10 ns}");
+    engine.script("run", events({conditionMet(2)}));
+    impl()->runFor(10);
+    EXPECT_EQ(var("hits"), "1");
+    EXPECT_EQ(engine.calls(), (std::vector<std::string>{"run 10", "run 10000000"}));
+    EXPECT_EQ(settledConsole(), "");
+}
+
 TEST_F(EventHandlerTest, ConditionIdZeroOrNegativeSchedulesNothing) {
-    addScript(0, "set ::ran 0");
+    addScript(0, "lappend ::ran zero");
+    addScript(2, "lappend ::ran two");
     engine.script("run", events({conditionMet(0)}));
     engine.script("run", events({conditionMet(-1)}));
     impl()->runFor(10);
     impl()->runFor(10);
     EXPECT_EQ(var("ran"), "<unset>");
+    // Nor does such an id displace a condition met earlier.
+    engine.deliver(namedEvent("condition-met", 0, "", 0, 2));
+    engine.deliver(namedEvent("condition-met", 0, "", 0, 0));
+    engine.waitIdle();
+    engine.script("run", events({conditionMet(-1)}));
+    impl()->runFor(10);
+    EXPECT_EQ(var("ran"), "two");
     EXPECT_EQ(settledConsole(), ""); // not even a missing-script message
 }
 
