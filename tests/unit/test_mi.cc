@@ -95,7 +95,10 @@ TEST(MiTest, ResultAsyncAndStreamRecords) {
 }
 
 TEST(MiTest, FieldAccessFallsBackOnAbsentOrMalformedValues) {
-    Record r = parseRecord("*e,n=\"12x\",e=\"\",t={a=\"1\"},neg=\"-7\"");
+    Record r = parseRecord("*e,n=\"12x\",e=\"\",t={a=\"1\"},neg=\"-7\","
+                           "max=\"9223372036854775807\",over=\"9223372036854775808\"");
+    EXPECT_EQ(r.fields.getInt("max", -1), 9223372036854775807LL);
+    EXPECT_EQ(r.fields.getInt("over", -1), -1); // out of range is not clamped
     EXPECT_EQ(r.fields.getInt("n", -1), -1);
     EXPECT_EQ(r.fields.getInt("e", -1), -1);
     EXPECT_EQ(r.fields.getInt("t", -1), -1);
