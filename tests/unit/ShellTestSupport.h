@@ -1,5 +1,5 @@
-// Helpers shared by the unit tests of the control, the dispatcher and the event handler: a host
-// console that records what it is given, and a scratch directory for simulation logs.
+// Helpers for the unit tests of the control, the dispatcher and the event handler: a host console
+// that records what it is given, and scratch and working directories for simulation logs.
 #pragma once
 
 #include <unistd.h>
@@ -16,8 +16,7 @@
 namespace Tavrin {
 namespace Test {
 
-/// A host console that keeps every write. Events print from the engine's thread, so access is
-/// locked.
+/// A host console that keeps every write; locked, as events print from the engine's thread.
 class RecordingConsole : public IConsole {
 public:
     void write(const StringBase& text) override {
@@ -28,16 +27,15 @@ public:
     StringBase readLine() override { return StringBase(); }
     void flush() override {}
 
-    /// Everything written so far, joined.
-    std::string text() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        std::string all;
-        for (const std::string& w : writes_) all += w;
-        return all;
-    }
     std::vector<std::string> writes() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return writes_;
+    }
+    /// Everything written so far, joined.
+    std::string text() const {
+        std::string all;
+        for (const std::string& w : writes()) all += w;
+        return all;
     }
     void clear() {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -63,9 +61,6 @@ public:
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
 
@@ -84,8 +79,6 @@ public:
         std::error_code ignored;
         std::filesystem::current_path(previous_, ignored);
     }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
 
 private:
     std::filesystem::path previous_;
@@ -97,15 +90,6 @@ inline std::string readFile(const std::string& name) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
-}
-
-/// How many times `needle` occurs in `text`.
-inline int countOf(const std::string& text, const std::string& needle) {
-    int count = 0;
-    for (std::size_t at = text.find(needle); at != std::string::npos;
-         at = text.find(needle, at + needle.size()))
-        ++count;
-    return count;
 }
 
 } // namespace Test
