@@ -116,8 +116,8 @@ TEST_F(EventHandlerTest, ConditionMetRunsTheScriptOfItsIdOnceAfterTheRequest) {
 }
 
 TEST_F(EventHandlerTest, ConditionScriptMayRunTheSimulationOnItself) {
-    // A common script prints something and goes on running; the inner run must not find the
-    // condition it was started for still pending.
+    // A common script records something and goes on running; the inner run must not find the
+    // condition it was started for still pending. The counter bounds the loop such a fault makes.
     runCommand::registerCommand(interp, impl());
     addScript(2, "lappend ::hits [incr ::count]; if {$::count < 5} {run 10 ns}");
     engine.script("run", events({conditionMet(2)}));
