@@ -3,6 +3,7 @@
 #include "Mi.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -29,8 +30,10 @@ std::int64_t Value::getInt(const std::string& name, std::int64_t fallback) const
     const Value* v = find(name);
     if (!v || v->kind != Kind::Text || v->text.empty()) return fallback;
     char* end = nullptr;
+    errno = 0;
     long long n = std::strtoll(v->text.c_str(), &end, 10);
-    return *end == '\0' ? n : fallback;
+    // A number out of range is as unusable as a malformed one: strtoll would clamp it.
+    return *end == '\0' && errno != ERANGE ? n : fallback;
 }
 
 std::string quote(const std::string& text) {

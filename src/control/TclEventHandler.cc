@@ -143,11 +143,17 @@ bool TclEventHandler::request(RequestKind kind, std::int64_t time) {
 void TclEventHandler::postRequest() {
     bool quitNow = false;
     bool terminated = false;
+    int conditionId = -1;
     {
         std::lock_guard<std::mutex> guard(stateLock);
         if (quitAfterRequest) {
             quitAfterRequest = false;
             quitNow = true;
+        } else if (owner->metConditionId >= 1) {
+            // Taken before its script runs: a script that runs the simulation again must not
+            // find its own condition still pending after that inner run.
+            conditionId = owner->metConditionId;
+            owner->metConditionId = -1;
         }
         terminated = engineTerminated;
     }
@@ -155,9 +161,8 @@ void TclEventHandler::postRequest() {
         owner->quit(false, true);
         return;
     }
-    if (owner->metConditionId >= 1) {
-        runConditionScript();
-        owner->metConditionId = -1;
+    if (conditionId >= 1) {
+        runConditionScript(conditionId);
         return;
     }
     if (terminated) {
@@ -166,8 +171,8 @@ void TclEventHandler::postRequest() {
     }
 }
 
-void TclEventHandler::runConditionScript() {
-    TclCondition*& entry = owner->conditionScripts[owner->metConditionId];
+void TclEventHandler::runConditionScript(int conditionId) {
+    TclCondition*& entry = owner->conditionScripts[conditionId];
     if (entry == nullptr || entry->script.empty()) {
         owner->deliver("Unable to find script corresponding to condition\n", true, true);
         return;

@@ -42,7 +42,7 @@ private:
     void handleNamedEvent(const EngineEvent& event);
     void handleTermination(const EngineEvent& event);
     void handleHang();
-    void runConditionScript();
+    void runConditionScript(int conditionId);
     void printStopLine(const EngineEvent& event);
 
     TclControlImpl* owner;

@@ -117,6 +117,8 @@ int main(int argc, char** argv) {
         std::printf("host: %s\n", e.getDescription());
         status = 1;
     }
+    // Everything the shell wrote must reach the console before the host's own report.
+    control->shutDown();
     if (printCalls) {
         std::printf("[engine calls]\n");
         for (const std::string& call : engine.calls()) std::printf("%s\n", call.c_str());

@@ -1,0 +1,229 @@
+// Engine events as the shell handles them, with the engine double delivering them on its own
+// thread: stop lines, the end of blocking requests, the scripts of met conditions, and the
+// engine's death or silence during a request and while idle.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "EngineDouble.h"
+#include "ShellTestSupport.h"
+#include "control/TclControlImpl.h"
+#include "orvex/FakeDataReader.h"
+#include "tavrin/SimClient.h"
+#include "tavrin/TclControl.h"
+#include "tavrin/commands/FlowCommands.h"
+
+using namespace Tavrin;
+using namespace Tavrin::Test;
+
+namespace {
+
+const std::string unexpectedEnd =
+    "The simulator has terminated in an unexpected manner.  Please review the Orvex log "
+    "(orvex.log) for details.\n";
+
+Reaction events(std::vector<EngineEvent> list) { return Reaction::deliver(std::move(list)); }
+
+EngineEvent conditionMet(int id) { return namedEvent("condition-met", RequestEndTime, "", 0, id); }
+
+/// A started engine double behind a live client, a control on a host console with a log, and
+/// an interpreter for condition scripts.
+class EventHandlerTest : public ::testing::Test {
+protected:
+    EventHandlerTest() {
+        design.addBlock(nullptr, "tb", VerilogInstance);
+        control->setLiveSimClient(
+            new LiveSimClient(&engine, &design, [this] { engine.start(); }, false));
+        control->startEngineProcess(log.c_str(), false);
+        Tcl_FindExecutable(nullptr);
+        interp = Tcl_CreateInterp();
+        impl()->interp = interp;
+        engine.clearCalls();
+    }
+    ~EventHandlerTest() override {
+        engine.waitIdle();
+        impl()->interp = nullptr;
+        Tcl_DeleteInterp(interp);
+        control.reset();
+    }
+    TclControlImpl* impl() { return control->getImpl(); }
+    /// The control owns the condition records once they are in its table.
+    void addScript(int id, const std::string& script) {
+        TclCondition* condition = new TclCondition;
+        condition->script = script;
+        condition->id = id;
+        impl()->getConditionScripts()[id] = condition;
+    }
+    std::string var(const char* name) {
+        const char* value = Tcl_GetVar(interp, name, TCL_GLOBAL_ONLY);
+        return value ? value : "<unset>";
+    }
+    /// Console text once every queued event has been handled.
+    std::string settledConsole() {
+        engine.waitIdle();
+        return console.text();
+    }
+    int callCount(const std::string& call) {
+        std::vector<std::string> calls = engine.calls();
+        return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+    }
+
+    ScratchDir dir;
+    const std::string log = dir.file("orvex.log");
+    FakeDataReader design;
+    EngineDouble engine{&design, -12};
+    RecordingConsole console;
+    std::unique_ptr<TclControl> control{new TclControl(&console, false)};
+    Tcl_Interp* interp = nullptr;
+};
+
+TEST_F(EventHandlerTest, BreakpointAndStepEndsPrintTheStopLineToConsoleAndLog) {
+    engine.script("run", events({namedEvent("breakpoint-hit", RequestEndTime, "top.vhd", 12)}));
+    impl()->runFor(10000000);
+    engine.setStepLocation("top.vhd", 13);
+    impl()->step();
+    const std::string expected = "Stopped at time : 10 ns : File \"top.vhd\" Line 12\n"
+                                 "Stopped at time : 10 ns : File \"top.vhd\" Line 13\n";
+    EXPECT_EQ(settledConsole(), expected);
+    EXPECT_EQ(readFile(log), expected);
+}
+
+TEST_F(EventHandlerTest, OtherEventsEndARunSilentlyAndEngineOutputIsPassedThrough) {
+    impl()->runFor(5000); // ends with the double's own "run-complete"
+    engine.script("runAll", events({textEvent("count = 3"), namedEvent("some-other-event")}));
+    impl()->runAll();
+    EXPECT_EQ(engine.calls(), (std::vector<std::string>{"run 5000", "runAll"}));
+    EXPECT_EQ(settledConsole(), "count = 3"); // no line end is added
+    EXPECT_EQ(readFile(log), "count = 3");
+}
+
+TEST_F(EventHandlerTest, ConditionMetRunsTheScriptOfItsIdOnceAfterTheRequest) {
+    addScript(1, "set ::one 1");
+    addScript(2, "set ::two 2");
+    engine.script("run", events({conditionMet(2)}));
+    impl()->runFor(10);
+    EXPECT_EQ(var("two"), "2");
+    EXPECT_EQ(var("one"), "<unset>");
+    EXPECT_EQ(impl()->metConditionId, -1);
+    Tcl_UnsetVar(interp, "two", TCL_GLOBAL_ONLY);
+    impl()->runFor(10);
+    EXPECT_EQ(var("two"), "<unset>");
+    EXPECT_EQ(settledConsole(), "");
+}
+
+TEST_F(EventHandlerTest, ConditionScriptMayRunTheSimulationOnItself) {
+    // A common script records something and goes on running; the inner run must not find the
+    // condition it was started for still pending. The counter bounds the loop such a fault makes.
+    runCommand::registerCommand(interp, impl());
+    addScript(2, "lappend ::hits [incr ::count]; if {$::count < 5} {run 10 ns}");
+    engine.script("run", events({conditionMet(2)}));
+    impl()->runFor(10);
+    EXPECT_EQ(var("hits"), "1");
+    EXPECT_EQ(engine.calls(), (std::vector<std::string>{"run 10", "run 10000000"}));
+    EXPECT_EQ(settledConsole(), "");
+}
+
+TEST_F(EventHandlerTest, ConditionIdZeroOrNegativeSchedulesNothing) {
+    addScript(0, "lappend ::ran zero");
+    addScript(2, "lappend ::ran two");
+    engine.script("run", events({conditionMet(0)}));
+    engine.script("run", events({conditionMet(-1)}));
+    impl()->runFor(10);
+    impl()->runFor(10);
+    EXPECT_EQ(var("ran"), "<unset>");
+    // Nor does such an id displace a condition met earlier.
+    engine.deliver(namedEvent("condition-met", 0, "", 0, 2));
+    engine.deliver(namedEvent("condition-met", 0, "", 0, 0));
+    engine.waitIdle();
+    engine.script("run", events({conditionMet(-1)}));
+    impl()->runFor(10);
+    EXPECT_EQ(var("ran"), "two");
+    EXPECT_EQ(settledConsole(), ""); // not even a missing-script message
+}
+
+TEST_F(EventHandlerTest, OnlyTheLastMetConditionBeforeTheEndRuns) {
+    addScript(1, "set ::one 1");
+    addScript(3, "set ::three 3");
+    // The first condition is met while no request waits; the second ends the run.
+    engine.deliver(namedEvent("condition-met", 0, "", 0, 1));
+    engine.waitIdle();
+    engine.script("run", events({conditionMet(3)}));
+    impl()->runFor(10);
+    EXPECT_EQ(var("three"), "3");
+    EXPECT_EQ(var("one"), "<unset>");
+}
+
+TEST_F(EventHandlerTest, MissingScriptsAndFailingScriptsAreReported) {
+    addScript(6, "");
+    addScript(7, "error {bad things happened}");
+    for (int id : {5, 6, 7}) {
+        engine.script("run", events({conditionMet(id)}));
+        impl()->runFor(10);
+    }
+    const std::string expected = "Unable to find script corresponding to condition\n"
+                                 "Unable to find script corresponding to condition\n"
+                                 "bad things happened\n";
+    EXPECT_EQ(settledConsole(), expected);
+    EXPECT_EQ(readFile(log), expected);
+}
+
+TEST_F(EventHandlerTest, EngineDeathDuringARunReleasesTheWaitAndIsReportedOnce) {
+    engine.script("run", Reaction::die("Segmentation fault\n"));
+    impl()->runFor(10);
+    // The engine's own message is not printed for a death that ends a request.
+    EXPECT_EQ(settledConsole(), unexpectedEnd);
+    EXPECT_TRUE(impl()->eventHandler->engineTerminated);
+    EXPECT_EQ(callCount("quit 1 0"), 0); // the engine is gone: nothing is asked of it
+}
+
+TEST_F(EventHandlerTest, EngineNotRespondingIsReportedOnceAndEndsTheEngine) {
+    impl()->currentCommand = "# run 10 ns";
+    engine.script("run", Reaction::throwInterrupt());
+    impl()->runFor(10000000);
+    EXPECT_EQ(settledConsole(), "Command failed: # run 10 ns Simulation engine not responding\n"
+                                "Simulation engine not responding\n");
+    EXPECT_EQ(callCount("terminate"), 1);
+    EXPECT_TRUE(impl()->eventHandler->engineTerminated);
+    EXPECT_FALSE(impl()->eventHandler->requestBusy);
+}
+
+TEST_F(EventHandlerTest, FinishWithAHostConsolePrintsTheStopLineAndDoesNotQuit) {
+    engine.script("runAll", events({namedEvent("vlog-finish", RequestEndTime, "tb.v", 40)}));
+    impl()->runAll();
+    EXPECT_FALSE(impl()->eventHandler->quitAfterRequest);
+    impl()->runFor(1000000); // the shell goes on
+    EXPECT_EQ(settledConsole(), "Stopped at time : 0 fs : File \"tb.v\" Line 40\n");
+    EXPECT_EQ(engine.calls(), (std::vector<std::string>{"runAll", "run 1000000"}));
+}
+
+TEST_F(EventHandlerTest, EndWhileIdleIsReportedOnlyWhenUnexpected) {
+    engine.deliver(terminationEvent(true, "normal end\n"));
+    EXPECT_EQ(settledConsole(), "");
+    engine.deliver(terminationEvent(false, "Engine crashed\n"));
+    // With a host console the process goes on; the host decides what to do.
+    EXPECT_EQ(settledConsole(), "Engine crashed\n" + unexpectedEnd);
+    EXPECT_EQ(readFile(log), "Engine crashed\n" + unexpectedEnd);
+}
+
+TEST(EventHandlerDeathTest, UnexpectedEndWhileIdleWithTheStandardConsoleEndsTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            FakeDataReader design;
+            EngineDouble engine(&design, -12);
+            TclControl control(nullptr, false);
+            control.setLiveSimClient(
+                new LiveSimClient(&engine, &design, [&engine] { engine.start(); }, false));
+            control.startEngineProcess(nullptr, true);
+            engine.deliver(terminationEvent(false, "Engine crashed\n"));
+            engine.waitIdle();
+            std::exit(0); // reached only when the end did not stop the process
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
+} // namespace
