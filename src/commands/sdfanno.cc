@@ -60,23 +60,19 @@ StringBase sdfannoCommand::help() const {
 int sdfannoCommand::execute(Tcl_Interp*, int objc, Tcl_Obj* const objv[]) {
     // This command prints its usage block before the description of a usage error, and only
     // once: the error then continues as a plain command error, which prints the description.
-    auto usageFailure = [this](const CommandErrorException& e) {
+    auto usageFailure = [this](const std::string& description) {
         commandErrorUsage();
-        actionError(e.getDescription());
+        actionError(description);
     };
     return guarded([&] {
         const int count = objc - 1;
-        try {
-            if (count < 2 || count > 6) usageError("Incorret number of arguments");
-        } catch (const TclCommandErrorException& e) {
-            usageFailure(e);
-        }
+        if (count < 2 || count > 6) usageFailure("Incorret number of arguments");
         requireLiveEngine();
         SdfRequest request;
         try {
             request = parseSdfArguments(count, objv + 1);
         } catch (const TclCommandErrorException& e) {
-            usageFailure(e);
+            usageFailure(e.getDescription());
         }
         TclControlInterface* tcl = getTclInterface();
         ISimulationControl* engine = tcl->getSimulationControl();
