@@ -2,6 +2,11 @@
 #include "commands/CommandTable.h"
 
 #include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/NtraceCommands.h"
+#include "tavrin/commands/SaifCommands.h"
+#include "tavrin/commands/SdfannoCommands.h"
+#include "tavrin/commands/SpecifyCommands.h"
+#include "tavrin/commands/VcdCommands.h"
 
 namespace Tavrin {
 
@@ -9,12 +14,17 @@ void registerAllCommands(Tcl_Interp* interp, TclControlInterface* tcl) {
     helpCommand::registerCommand(interp, tcl);
     onErrorCommand::registerCommand(interp, tcl);
     resumeCommand::registerCommand(interp, tcl);
+    sdfannoCommand::registerCommand(interp, tcl);
+    saifCommand::registerCommand(interp, tcl);
     runCommand::registerCommand(interp, tcl);
     initCommand::registerCommand(interp, tcl);
     restartCommand::registerCommand(interp, tcl);
     stepCommand::registerCommand(interp, tcl);
+    vcdCommand::registerCommand(interp, tcl);
+    ntraceCommand::registerCommand(interp, tcl);
     quitCommand::registerCommand(interp, tcl);
     stopCommand::registerCommand(interp, tcl);
+    specifyCommand::registerCommand(interp, tcl);
 }
 
 } // namespace Tavrin
