@@ -1,7 +1,9 @@
 // The top-level commands in their order of registration; `help` sorts them afterwards.
 #include "commands/CommandTable.h"
 
+#include "tavrin/commands/BpCommands.h"
 #include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/OrvexCommands.h"
 
 namespace Tavrin {
 
@@ -13,8 +15,10 @@ void registerAllCommands(Tcl_Interp* interp, TclControlInterface* tcl) {
     initCommand::registerCommand(interp, tcl);
     restartCommand::registerCommand(interp, tcl);
     stepCommand::registerCommand(interp, tcl);
+    bpCommand::registerCommand(interp, tcl);
     quitCommand::registerCommand(interp, tcl);
     stopCommand::registerCommand(interp, tcl);
+    orvexCommand::registerCommand(interp, tcl);
 }
 
 } // namespace Tavrin
