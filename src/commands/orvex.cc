@@ -515,9 +515,10 @@ void orvexConditionRemoveCommand::doCommand() {
     ISimulationControl* engine = getTclInterface()->getSimulationControl();
     std::map<int, TclCondition*>& table = getTclInterface()->getConditionScripts();
     if (all) {
+        // The engine first: if it refuses, its conditions stay and so must their scripts.
+        engine->removeAllConditions();
         for (auto& entry : table) delete entry.second;
         table.clear();
-        engine->removeAllConditions();
     } else if (labelsGiven) {
         for (const std::string& label : splitList(labels)) {
             engine->removeConditionByLabel(label);

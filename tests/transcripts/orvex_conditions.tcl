@@ -18,6 +18,8 @@ orvex condition remove -index {2 abc}
 orvex condition list
 orvex condition remove -all -label clklab
 orvex condition list
+orvex condition remove -all
+orvex condition list
 orvex condition
 orvex condition add
 orvex condition add {a == 1}
