@@ -5,8 +5,10 @@
 #include <tcl.h>
 
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "orvex/ISimulationControl.h"
 #include "orvex/IReader.h"
@@ -14,6 +16,8 @@
 #include "orvex/StringBase.h"
 
 namespace Tavrin {
+
+struct TclCondition;
 
 /// Static helpers; the tables are null-terminated so they serve directly as Tcl index tables.
 class TclHelper {
@@ -68,6 +72,13 @@ public:
     static bool printBlockValues(std::ostream& out, const IBlock* block,
                                  const ISimulationControl* simulationControl, Radix radix,
                                  int indent, bool withEnclosing, bool withHeader);
+
+    // --- conditions ---
+    /// Writes each condition of the engine's list as "#<id> " and the `orvex condition add`
+    /// command that recreates it (the script, and the radix when it was typed, from `scripts`),
+    /// then an empty line; an empty list writes one line break.
+    static void printCondition(std::ostream& out, const std::vector<ConditionListEntry>& list,
+                               const std::map<int, TclCondition*>& scripts);
 };
 
 } // namespace Tavrin

@@ -1,8 +1,10 @@
 // The top-level commands in their order of registration; `help` sorts them afterwards.
 #include "commands/CommandTable.h"
 
+#include "tavrin/commands/BpCommands.h"
 #include "tavrin/commands/FlowCommands.h"
 #include "tavrin/commands/NtraceCommands.h"
+#include "tavrin/commands/OrvexCommands.h"
 #include "tavrin/commands/SaifCommands.h"
 #include "tavrin/commands/SdfannoCommands.h"
 #include "tavrin/commands/SpecifyCommands.h"
@@ -20,11 +22,13 @@ void registerAllCommands(Tcl_Interp* interp, TclControlInterface* tcl) {
     initCommand::registerCommand(interp, tcl);
     restartCommand::registerCommand(interp, tcl);
     stepCommand::registerCommand(interp, tcl);
+    bpCommand::registerCommand(interp, tcl);
     vcdCommand::registerCommand(interp, tcl);
     ntraceCommand::registerCommand(interp, tcl);
     quitCommand::registerCommand(interp, tcl);
     stopCommand::registerCommand(interp, tcl);
     specifyCommand::registerCommand(interp, tcl);
+    orvexCommand::registerCommand(interp, tcl);
 }
 
 } // namespace Tavrin
