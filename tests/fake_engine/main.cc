@@ -226,8 +226,10 @@ void serve(const Orvex::Mi::Request& request) {
     } else {
         done(token);
     }
-    if (crashOn.count(command))
+    if (crashOn.count(command)) {
+        std::signal(SIGSEGV, SIG_DFL); // past any handler a sanitizer installed
         raise(SIGSEGV);
+    }
 }
 
 } // namespace
