@@ -108,6 +108,7 @@ Value EngineConnection::request(const std::string& command, const std::vector<st
     std::uint64_t token;
     std::uint64_t generation;
     std::chrono::milliseconds timeout;
+    std::chrono::steady_clock::time_point deadline;
     {
         std::unique_lock<std::mutex> sendLock(sendMutex_);
         {
@@ -126,11 +127,14 @@ Value EngineConnection::request(const std::string& command, const std::vector<st
         }
         // A line that cannot be written (an engine gone or not reading) is not an answer either:
         // the wait below ends with the engine's end or the time limit.
+        // The time limit covers writing the line (a full pipe to an engine that does not read)
+        // and waiting for the answer together.
+        deadline = std::chrono::steady_clock::now() + timeout;
         transport_.send(Orvex::Mi::encodeRequest({token, command, args}), timeout);
     }
 
     std::unique_lock<std::mutex> lock(mutex_);
-    const bool done = answered_.wait_for(lock, timeout, [&] {
+    const bool done = answered_.wait_until(lock, deadline, [&] {
         return pending.answered || !running_ || generation_ != generation;
     });
     pending_.erase(token);

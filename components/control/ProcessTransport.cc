@@ -141,10 +141,13 @@ bool BoostProcessTransport::Impl::processExited() const {
 
 void BoostProcessTransport::Impl::deliverRecords(std::string& pending, const char* data,
                                                  std::size_t size) {
+    // Only the new bytes can hold a line end: a long line (a large design) arriving in many
+    // chunks is not searched again from its start each time.
+    std::size_t searchFrom = pending.size();
     pending.append(data, size);
     std::size_t begin = 0;
     std::size_t end;
-    while ((end = pending.find('\n', begin)) != std::string::npos) {
+    while ((end = pending.find('\n', searchFrom)) != std::string::npos) {
         std::string line = pending.substr(begin, end - begin);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
@@ -152,6 +155,7 @@ void BoostProcessTransport::Impl::deliverRecords(std::string& pending, const cha
             traceLine("<< ", line);
         notifyListener([&](IProcessTransportListener& l) { l.recordReceived(line); });
         begin = end + 1;
+        searchFrom = begin;
     }
     pending.erase(0, begin);
 }

@@ -14,6 +14,7 @@
 //   --print          on run, write to standard output and error before stopping
 //   --fork-child     start a child process that sleeps (as an engine restarting would)
 //   --ignore-exit    answer exit but go on running
+//   --long N         pad the status answer's detail to N characters
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,7 @@ std::set<std::string> hangOn, failOn, garble, crashOn;
 bool noReady = false, garbage = false, noStop = false, refuseQuit = false, print = false,
      forkChild = false, ignoreExit = false;
 int childPid = 0;
+std::size_t longDetail = 0;
 
 void send(const std::string& line) {
     std::fputs((line + "\n").c_str(), records);
@@ -164,7 +166,8 @@ void serve(const Orvex::Mi::Request& request) {
                         .add("code", "1")
                         .add("time", "42")
                         .add("text", text)
-                        .add("detail", std::to_string(childPid)));
+                        .add("detail", longDetail ? std::string(longDetail, 'd')
+                                                  : std::to_string(childPid)));
     } else if (command == "value") {
         done(token, Value::tuple().add("value", arg(0) + " " + arg(1)));
     } else if (command == "values") {
@@ -226,8 +229,10 @@ void serve(const Orvex::Mi::Request& request) {
     } else {
         done(token);
     }
-    if (crashOn.count(command))
+    if (crashOn.count(command)) {
+        std::signal(SIGSEGV, SIG_DFL); // past any handler a sanitizer installed
         raise(SIGSEGV);
+    }
 }
 
 } // namespace
@@ -248,6 +253,7 @@ int main(int argc, char** argv) {
         else if (option == "--print") print = true;
         else if (option == "--fork-child") forkChild = true;
         else if (option == "--ignore-exit") ignoreExit = true;
+        else if (option == "--long") longDetail = std::stoul(value());
     }
     std::FILE* requests = fdopen(3, "r");
     records = fdopen(4, "w");

@@ -156,6 +156,15 @@ TEST_F(Transport, EndBySignalIsDescribedAsAShellWould) {
     EXPECT_FALSE(transport.send("2-status", 1000ms));
 }
 
+TEST_F(Transport, LongRecordLinesArriveWhole) {
+    transport.start(fakeEngine("--long 3000000"));
+    listener.waitLine("*ready");
+    ASSERT_TRUE(transport.send("1-status", 5000ms));
+    const std::string status = listener.waitLine("1^done");
+    EXPECT_NE(status.find(",detail=\"" + std::string(3000000, 'd') + "\""), std::string::npos);
+    EXPECT_EQ(status.back(), '"');
+}
+
 TEST_F(Transport, DesignOutputIsReadFromStandardOutputAndError) {
     transport.start(fakeEngine("--print"));
     listener.waitLine("*ready");
