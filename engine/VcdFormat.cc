@@ -25,21 +25,53 @@ char bitChar(const VecWord* words, int bit) {
     return chars[a | b];
 }
 
-void appendVectorBits(std::string& out, const VecWord* words, int width) {
-    out += 'b';
-    int bit = width - 1;
-    // Skip leading bits that the reader restores by extension.
-    const char lead = bit >= 0 ? bitChar(words, bit) : '0';
-    if (lead != '1') {
-        while (bit > 0 && bitChar(words, bit - 1) == lead) --bit;
-        // A run of 0s before an x or z must keep one 0, or the reader would extend the x/z.
-        if (lead == '0' && bit > 0) {
-            --bit;
-            if (bitChar(words, bit) != '1') ++bit;
-        }
+namespace {
+
+// The eight characters of a byte of 0/1 bits, most significant first.
+struct ByteTable {
+    char text[256][8];
+    ByteTable() {
+        for (int b = 0; b < 256; ++b)
+            for (int i = 0; i < 8; ++i) text[b][i] = (b >> (7 - i)) & 1 ? '1' : '0';
     }
-    for (; bit >= 0; --bit) out += bitChar(words, bit);
-    out += ' ';
+};
+
+// Writes all `width` bit characters, most significant first, to `out`.
+void writeBits(char* out, const VecWord* words, int width) {
+    static const ByteTable table;
+    int bit = width - 1;
+    while (bit >= 0) {
+        const VecWord& w = words[bit >> 5];
+        // Whole bytes of a word without x or z go through the table.
+        if (w.bval == 0 && (bit & 7) == 7) {
+            const unsigned byte = (w.aval >> (bit & 31 & ~7)) & 0xff;
+            const char* chars = table.text[byte];
+            for (int i = 0; i < 8; ++i) *out++ = chars[i];
+            bit -= 8;
+            continue;
+        }
+        *out++ = bitChar(words, bit--);
+    }
+}
+
+} // namespace
+
+void appendVectorBits(std::string& out, const VecWord* words, int width) {
+    const std::size_t start = out.size();
+    out.resize(start + 1 + static_cast<std::size_t>(width) + 1);
+    char* text = &out[start + 1];
+    writeBits(text, words, width);
+    // Leading bits that the reader restores by extension are dropped: 0s before a 1, and
+    // repeats of a leading x or z. A run of 0s before an x or z keeps one 0.
+    int first = 0;
+    const char lead = text[0];
+    if (lead != '1') {
+        while (first + 1 < width && text[first + 1] == lead) ++first;
+        if (lead == '0' && first + 1 < width && text[first + 1] == '1') ++first;
+    }
+    out[start] = 'b';
+    if (first > 0) out.erase(start + 1, static_cast<std::size_t>(first));
+    out.back() = ' ';
 }
 
 void appendReal(std::string& out, double value) {

@@ -20,6 +20,10 @@ namespace {
 
 constexpr std::size_t DrainSize = 1 << 18;
 
+// vvp's own property (not in vpi_user.h): the identity of the net a signal handle reads. Signals
+// joined through ports share it and then share one identifier code and one callback.
+constexpr PLI_INT32 NexusIdProperty = 0x1000000;
+
 enum class VarKind { Scalar, Vector, Real, Event, Constant };
 
 const char* netTypeName(vpiHandle net) {
@@ -55,6 +59,7 @@ struct VcdWriter::Var {
     VarKind kind = VarKind::Scalar;
     bool realConstant = false;
     std::string code;
+    bool alias = false; // shares the code and value changes of an earlier variable
     std::string initial; // value when selected (streaming, before the header is written)
     bool dirty = false;
     bool active = true;
@@ -126,7 +131,7 @@ void VcdWriter::addVar(vpiHandle object) {
     var->owner = this;
     var->index = vars_.size();
     var->handle = object;
-    var->code = vcdIdentifier(vars_.size());
+    var->code = vcdIdentifier(codes_++);
     const char* name = vpi_get_str(vpiName, object);
     var->reference = name ? name : "?";
     var->width = vpi_get(vpiSize, object);
@@ -164,9 +169,25 @@ void VcdWriter::addVar(vpiHandle object) {
         var->scopes.insert(var->scopes.begin(), {sname ? sname : "?", vcdScopeKind(scope)});
     }
 
+    if (mode_ == Mode::Streaming && (type == vpiNet || type == vpiReg)) {
+        const int nexus = vpi_get(NexusIdProperty, object);
+        if (nexus != 0 && nexus != vpiUndefined) {
+            auto shared = byNexus_.find(nexus);
+            if (shared != byNexus_.end() && vars_[shared->second]->width == var->width &&
+                vars_[shared->second]->kind == var->kind) {
+                --codes_;
+                var->code = vars_[shared->second]->code;
+                var->alias = true;
+            } else {
+                byNexus_[nexus] = vars_.size();
+            }
+        }
+    }
+
     Var& added = *var;
     byName_.emplace(full, vars_.size());
     vars_.push_back(std::move(var));
+    if (added.alias) return;
     if (mode_ == Mode::Streaming && added.kind != VarKind::Event) {
         const std::string saved = std::move(buffer_);
         buffer_.clear();
@@ -181,7 +202,7 @@ void VcdWriter::addVar(vpiHandle object) {
 }
 
 void VcdWriter::follow(Var& var) {
-    if (var.callback || var.kind == VarKind::Constant) return;
+    if (var.callback || var.alias || var.kind == VarKind::Constant) return;
     static s_vpi_time noTime = {vpiSuppressTime, 0, 0, 0.0};
     static s_vpi_value noValue = {vpiSuppressVal, {nullptr}};
     s_cb_data cb = {};
@@ -432,7 +453,7 @@ void VcdWriter::writeAllValues(const char* section) {
     buffer_ += section;
     buffer_ += '\n';
     for (const auto& var : vars_)
-        if (var->active && var->kind != VarKind::Event) writeValue(*var);
+        if (var->active && !var->alias && var->kind != VarKind::Event) writeValue(*var);
     buffer_ += "$end\n";
 }
 
@@ -517,7 +538,7 @@ void VcdWriter::off() {
     writeTime(simTicks());
     buffer_ += "$dumpoff\n";
     for (const auto& var : vars_)
-        if (var->active) writeX(*var);
+        if (var->active && !var->alias) writeX(*var);
     buffer_ += "$end\n";
     enabled_ = false;
     if (mode_ == Mode::Assembled) assemble();
@@ -590,6 +611,8 @@ void VcdWriter::close() {
     for (auto& var : vars_) unfollow(*var);
     vars_.clear();
     byName_.clear();
+    byNexus_.clear();
+    codes_ = 0;
     dirty_.clear();
     buffer_.clear();
     committed_ = false;

@@ -91,6 +91,8 @@ private:
     std::string fileName_;
     std::vector<std::unique_ptr<Var>> vars_;
     std::unordered_map<std::string, std::size_t> byName_;
+    std::unordered_map<int, std::size_t> byNexus_;
+    std::uint64_t codes_ = 0;
     std::vector<std::size_t> dirty_;
     std::string buffer_;
     int fd_ = -1;          // the VCD file (streaming) or the body file (assembled)
