@@ -66,7 +66,7 @@ Registrar blockRequest("ntrace-select-block", [](const Args& args) {
 Registrar objectRequest("ntrace-select-object", [](const Args& args) {
     expectArgs(args, 2, "ntrace-select-object");
     vpiHandle object = handleOfPath(args[0]);
-    if (!object || isScope(object)) throw EngineError("ntrace-select-object: no such object: " + args[0]);
+    if (!object || isBlockScope(object)) throw EngineError("ntrace-select-object: no such object: " + args[0]);
     const bool on = parseFlag(args[1], "ntrace-select-object on");
     if (!on) {
         wdb().deselectObject(object);

@@ -52,25 +52,11 @@ vpiHandle handleOfPath(const std::string& path) {
 
 vpiHandle scopeOfPath(const std::string& path, const char* what) {
     vpiHandle scope = handleOfPath(path);
-    if (!scope || !isScope(scope)) throw EngineError(std::string(what) + ": no such block: " + path);
+    if (!scope || !isBlockScope(scope)) throw EngineError(std::string(what) + ": no such block: " + path);
     return scope;
 }
 
-std::string pathOf(vpiHandle object) {
-    const char* full = vpi_get_str(vpiFullName, object);
-    std::string path = "/";
-    if (!full) return path;
-    // Escaped identifiers may hold dots; VPI ends them with a blank.
-    bool escaped = false;
-    for (const char* p = full; *p; ++p) {
-        if (*p == '\\' && !escaped) { escaped = true; path += *p; continue; }
-        if (escaped && *p == ' ') { escaped = false; path += *p; continue; }
-        path += (*p == '.' && !escaped) ? '/' : *p;
-    }
-    return path;
-}
-
-bool isScope(vpiHandle object) {
+bool isBlockScope(vpiHandle object) {
     switch (vpi_get(vpiType, object)) {
     case vpiModule: case vpiTask: case vpiFunction: case vpiNamedBegin: case vpiNamedFork:
     case vpiGenScope:
@@ -101,7 +87,7 @@ std::vector<vpiHandle> childScopes(vpiHandle scope) {
     if (!scope) return collect(vpiModule, nullptr);
     std::vector<vpiHandle> out;
     for (vpiHandle h : collect(vpiInternalScope, scope))
-        if (isScope(h)) out.push_back(h);
+        if (isBlockScope(h)) out.push_back(h);
     return out;
 }
 

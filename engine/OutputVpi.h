@@ -8,6 +8,8 @@
 
 #include <vpi_user.h>
 
+#include "EngineCore.h" // pathOf
+
 namespace OrvexEngine {
 
 /// The object or scope named by a protocol path; null when there is none. "/tb/mem[3]" gives the
@@ -15,11 +17,9 @@ namespace OrvexEngine {
 vpiHandle handleOfPath(const std::string& path);
 /// The scope named by a path; throws EngineError "<what>: no such block: <path>" otherwise.
 vpiHandle scopeOfPath(const std::string& path, const char* what);
-/// The protocol path of a handle ("/tb/dut/q").
-std::string pathOf(vpiHandle object);
 
 /// True for module, task, function, named begin/fork and generate scopes.
-bool isScope(vpiHandle object);
+bool isBlockScope(vpiHandle object);
 /// The VCD scope keyword of a scope: module, task, function, begin or fork.
 const char* vcdScopeKind(vpiHandle scope);
 /// True for unpacked arrays (memories, net and variable arrays).

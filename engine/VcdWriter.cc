@@ -250,7 +250,7 @@ void VcdWriter::selectScope(vpiHandle scope, int levels, std::int64_t arrayLimit
 }
 
 void VcdWriter::selectObject(vpiHandle object) {
-    if (isScope(object)) fail(pathOf(object) + " is a block, not an object");
+    if (isBlockScope(object)) fail(pathOf(object) + " is a block, not an object");
     if (byName_.empty()) selectedAt_ = simTicks();
     if (isArray(object)) {
         for (vpiHandle word : arrayWords(object)) addVar(word);

@@ -8,16 +8,8 @@
 
 #include "EngineCommands.h"
 #include "Mi.h"
-#include "OutputHooks.h"
 
 namespace {
-
-// The server's setting request, which this harness stands in for.
-OrvexEngine::Registrar traceLimit("max-traceable-size", [](const std::vector<std::string>& args) {
-    OrvexEngine::expectArgs(args, 1, "max-traceable-size");
-    OrvexEngine::setMaxTraceableSize(std::stoll(args[0]));
-    return Orvex::Mi::Value::tuple();
-});
 
 PLI_INT32 request(PLI_BYTE8*) {
     vpiHandle call = vpi_handle(vpiSysTfCall, nullptr);

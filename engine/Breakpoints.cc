@@ -1,0 +1,119 @@
+// Line breakpoints and their requests: bp-add, bp-remove, bp-clear, bp-list.
+#include "Breakpoints.h"
+
+#include <map>
+
+#include "EngineCommands.h"
+#include "Numbers.h"
+#include "RestartState.h"
+#include "StatementHook.h"
+
+namespace OrvexEngine {
+
+namespace {
+struct Breakpoint {
+    std::string file;
+    int line;
+};
+std::map<int, Breakpoint> table; // by index: listed in index order
+int nextIndex = 1;
+
+std::string baseName(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool endsWithPath(const std::string& longer, const std::string& shorter) {
+    if (shorter.size() > longer.size()) return false;
+    if (longer.compare(longer.size() - shorter.size(), shorter.size(), shorter) != 0) return false;
+    return longer.size() == shorter.size() || longer[longer.size() - shorter.size() - 1] == '/';
+}
+
+int addBreakpoint(int index, const std::string& file, int line) {
+    table[index] = Breakpoint{file, line};
+    if (index >= nextIndex) nextIndex = index + 1;
+    refreshStatementHook();
+    return index;
+}
+
+Orvex::Mi::Value bpAdd(const std::vector<std::string>& args) {
+    expectArgs(args, 2, "bp-add");
+    requireStatementHook("bp-add");
+    if (args[0].empty()) throw EngineError("bp-add: empty file name");
+    std::int64_t line = parseInteger(args[1], "line");
+    if (line < 1 || line > 100000000) throw EngineError("bad line \"" + args[1] + "\"");
+    int index = addBreakpoint(nextIndex, args[0], static_cast<int>(line));
+    return Orvex::Mi::Value::tuple().add("index", index);
+}
+
+Orvex::Mi::Value bpRemove(const std::vector<std::string>& args) {
+    expectArgs(args, 1, "bp-remove");
+    std::int64_t index = parseInteger(args[0], "breakpoint index");
+    if (table.erase(static_cast<int>(index)) == 0 || index != static_cast<int>(index))
+        throw EngineError("no breakpoint with index " + args[0]);
+    refreshStatementHook();
+    return Orvex::Mi::Value::tuple();
+}
+
+Orvex::Mi::Value bpClear(const std::vector<std::string>& args) {
+    expectArgs(args, 0, "bp-clear");
+    table.clear();
+    refreshStatementHook();
+    return Orvex::Mi::Value::tuple();
+}
+
+Orvex::Mi::Value bpList(const std::vector<std::string>& args) {
+    expectArgs(args, 0, "bp-list");
+    Orvex::Mi::Value list = Orvex::Mi::Value::list();
+    for (const auto& entry : table)
+        list.push(Orvex::Mi::Value::tuple()
+                      .add("index", entry.first)
+                      .add("file", entry.second.file)
+                      .add("line", entry.second.line));
+    return Orvex::Mi::Value::tuple().add("breakpoints", list);
+}
+
+// Replay after a restart keeps the indexes the user saw.
+Orvex::Mi::Value bpRestore(const std::vector<std::string>& args) {
+    expectArgs(args, 3, "bp-restore");
+    addBreakpoint(static_cast<int>(parseInteger(args[0], "index")), args[1],
+                  static_cast<int>(parseInteger(args[2], "line")));
+    return Orvex::Mi::Value::tuple();
+}
+Orvex::Mi::Value bpNext(const std::vector<std::string>& args) {
+    expectArgs(args, 1, "bp-next-index");
+    nextIndex = static_cast<int>(parseInteger(args[0], "index"));
+    return Orvex::Mi::Value::tuple();
+}
+
+Registrar add("bp-add", bpAdd);
+Registrar remove("bp-remove", bpRemove);
+Registrar clear("bp-clear", bpClear);
+Registrar listing("bp-list", bpList);
+Registrar restore("bp-restore", bpRestore);
+Registrar next("bp-next-index", bpNext);
+RestartStateRegistrar saved([] {
+    std::vector<std::string> lines;
+    for (const auto& entry : table)
+        lines.push_back(replayLine("bp-restore", {std::to_string(entry.first), entry.second.file,
+                                                  std::to_string(entry.second.line)}));
+    lines.push_back(replayLine("bp-next-index", {std::to_string(nextIndex)}));
+    return lines;
+});
+} // namespace
+
+bool haveBreakpoints() { return !table.empty(); }
+
+int breakpointAt(const std::string& file, int line) {
+    for (const auto& entry : table)
+        if (entry.second.line == line && sameSourceFile(entry.second.file, file)) return entry.first;
+    return 0;
+}
+
+bool sameSourceFile(const std::string& given, const std::string& reported) {
+    if (given == reported) return true;
+    if (baseName(given) != baseName(reported)) return false;
+    return endsWithPath(reported, given) || endsWithPath(given, reported);
+}
+
+} // namespace OrvexEngine

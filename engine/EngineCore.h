@@ -1,0 +1,68 @@
+// What the simulation core offers to the other parts of the engine (output writers, SDF
+// annotation, drivers and loads): design lookup by protocol path, simulation time in
+// femtoseconds, end-of-time-step and value-change notification, engine messages, and a hook at
+// the engine's end. Everything here runs on the simulation thread only (inside request handlers
+// or VPI callbacks), like every VPI call.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include <vpi_user.h>
+
+#include "Mi.h"
+
+namespace OrvexEngine {
+
+// ---- Design lookup ---------------------------------------------------------------------------
+
+/// The handle of a scope or whole object named by a protocol path ("/tb/dut/q"), or null when
+/// the path names nothing. Index and slice suffixes are not accepted here (see resolveValuePath
+/// in the value code for those).
+vpiHandle lookupPath(const std::string& path);
+/// As lookupPath, but throws EngineError("unknown path \"...\"") when nothing is found.
+vpiHandle findPath(const std::string& path);
+/// The protocol path ("/tb/dut/q") of a scope or object handle.
+std::string pathOf(vpiHandle object);
+
+// ---- Time ------------------------------------------------------------------------------------
+
+/// The design's time precision as a power of ten of seconds (-12 for 1 ps).
+int precisionExponent();
+/// The current simulation time in femtoseconds.
+std::int64_t currentTimeFs();
+/// Femtoseconds to simulation ticks (of the precision), rounding down; negative gives 0.
+std::uint64_t fsToTicks(std::int64_t fs);
+/// Simulation ticks to femtoseconds.
+std::int64_t ticksToFs(std::uint64_t ticks);
+
+// ---- Notification ----------------------------------------------------------------------------
+
+/// Runs `fn` once at the end of the current time step (a cbReadWriteSynch, values settled).
+/// Calls made in one time step are run in the order they were asked for.
+void atEndOfTimeStep(std::function<void()> fn);
+
+/// Calls `fn` after every value change of `object` (a cbValueChange, inside the time step).
+/// Returns an id for unwatch; throws EngineError when the object cannot be watched.
+int watchValueChange(vpiHandle object, std::function<void()> fn);
+void unwatch(int id);
+
+/// Runs `fn` when the engine ends (quit, exit, end of the request pipe) so files get flushed.
+void atEngineExit(std::function<void()> fn);
+
+// ---- Settings the shell sends -----------------------------------------------------------------
+
+/// Memory values list at most this many words (array-display-length, default 64).
+int arrayDisplayLength();
+/// Objects wider than this many bits are not traced (max-traceable-size, default 65536).
+int maxTraceableSize();
+
+// ---- Records ---------------------------------------------------------------------------------
+
+/// Sends an event record: *cls,fields (fields is a tuple, possibly empty).
+void sendEvent(const std::string& cls, const Orvex::Mi::Value& fields);
+/// Sends an engine message ~"text" (shown to the user as text output).
+void sendMessage(const std::string& text);
+
+} // namespace OrvexEngine

@@ -1,0 +1,119 @@
+// Serving requests while the simulation is paused, and the pause points' common path.
+#include "Session.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "EngineCommands.h"
+#include "EngineCore.h"
+#include "StatementHook.h"
+#include "Wire.h"
+
+namespace OrvexEngine {
+
+bool finishCalled = false;
+bool simulationEnded = false;
+
+namespace {
+RunKind currentRun = RunKind::None;
+unsigned generation = 0;
+bool serving = false;
+std::vector<std::function<void()>> pendingAfterResult;
+std::vector<std::function<void()>> exitHooks;
+
+/// Serves one line; returns true when the request resumed the simulation.
+bool serveLine(const std::string& line, bool sendResults) {
+    Orvex::Mi::Request request;
+    try {
+        request = Orvex::Mi::parseRequest(line);
+    } catch (const Orvex::Mi::ParseError& e) {
+        // The token, when one can be read, keeps the results in step with the requests.
+        std::uint64_t token = 0;
+        for (char c : line) {
+            if (c < '0' || c > '9') break;
+            token = token * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+        if (sendResults) Wire::sendError(token, std::string("malformed request: ") + e.what());
+        return false;
+    }
+    pendingAfterResult.clear();
+    const Handler* handler = findHandler(request.command);
+    try {
+        if (!handler) throw EngineError("unknown request " + request.command);
+        Orvex::Mi::Value fields = (*handler)(request.args);
+        if (sendResults) Wire::sendResult(request.token, fields);
+    } catch (const EngineError& e) {
+        pendingAfterResult.clear();
+        if (sendResults) Wire::sendError(request.token, e.what());
+        return false;
+    } catch (const std::exception& e) {
+        pendingAfterResult.clear();
+        if (sendResults) Wire::sendError(request.token, request.command + ": " + e.what());
+        return false;
+    }
+    auto actions = std::move(pendingAfterResult);
+    pendingAfterResult.clear();
+    for (auto& action : actions) action();
+    return currentRun != RunKind::None;
+}
+} // namespace
+
+bool isRunning() { return currentRun != RunKind::None; }
+RunKind runKind() { return currentRun; }
+unsigned runGeneration() { return generation; }
+
+void beginRun(RunKind kind) {
+    currentRun = kind;
+    ++generation;
+    refreshStatementHook();
+}
+
+void afterResult(std::function<void()> action) { pendingAfterResult.push_back(std::move(action)); }
+
+void serveRequests() {
+    if (serving) return; // a pause point reached while serving (should not happen) is ignored
+    serving = true;
+    std::fflush(nullptr); // the design's output reaches the front end before the event
+    while (!serveLine(Wire::nextLine(), true)) {
+    }
+    serving = false;
+}
+
+void pauseWith(const std::string& reason, Orvex::Mi::Value fields) {
+    if (serving) return;
+    currentRun = RunKind::None;
+    ++generation;
+    refreshStatementHook();
+    std::fflush(nullptr);
+    Orvex::Mi::Value event = Orvex::Mi::Value::tuple();
+    event.add("reason", reason);
+    event.add("time", currentTimeFs());
+    for (auto& field : fields.fields) event.add(field.first, field.second);
+    sendEvent("stopped", event);
+    serveRequests();
+}
+
+void replayRequest(const std::string& line) {
+    serveLine(line, false);
+    currentRun = RunKind::None;
+}
+
+void atEngineExit(std::function<void()> fn) { exitHooks.push_back(std::move(fn)); }
+
+void endEngine(int status) {
+    for (auto& hook : exitHooks) hook();
+    std::fflush(nullptr);
+    _exit(status);
+}
+
+void sendEvent(const std::string& cls, const Orvex::Mi::Value& fields) {
+    std::string line = "*" + cls;
+    if (!fields.fields.empty()) line += "," + Orvex::Mi::encodeFields(fields);
+    Wire::writeLine(line);
+}
+
+void sendMessage(const std::string& text) { Wire::writeLine("~" + Orvex::Mi::quote(text)); }
+
+} // namespace OrvexEngine

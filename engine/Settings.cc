@@ -1,0 +1,64 @@
+// Display and tracing settings: array-display-length, max-traceable-size, ptrace, ltrace.
+#include "EngineCommands.h"
+#include "EngineCore.h"
+#include "Numbers.h"
+#include "RestartState.h"
+#include "StatementHook.h"
+
+namespace OrvexEngine {
+
+namespace {
+int displayLength = 64;
+int traceableSize = 65536;
+
+int positiveSetting(const std::vector<std::string>& args, const char* command) {
+    expectArgs(args, 1, command);
+    std::int64_t n = parseInteger(args[0], "size");
+    if (n < 1 || n > 0x7fffffff) throw EngineError("bad size \"" + args[0] + "\"");
+    return static_cast<int>(n);
+}
+
+Orvex::Mi::Value setDisplayLength(const std::vector<std::string>& args) {
+    displayLength = positiveSetting(args, "array-display-length");
+    return Orvex::Mi::Value::tuple();
+}
+
+Orvex::Mi::Value setTraceableSize(const std::vector<std::string>& args) {
+    traceableSize = positiveSetting(args, "max-traceable-size");
+    return Orvex::Mi::Value::tuple();
+}
+
+Orvex::Mi::Value processTrace(const std::vector<std::string>& args) {
+    expectArgs(args, 1, "ptrace");
+    // vvp 11 reports each statement's place but not which process runs it, and exports nothing
+    // that names the running thread, so process tracing cannot be had.
+    if (parseBoolean(args[0], "switch"))
+        throw EngineError("ptrace is not supported: vvp 11 does not tell which process runs a statement");
+    return Orvex::Mi::Value::tuple();
+}
+
+Orvex::Mi::Value lineTrace(const std::vector<std::string>& args) {
+    expectArgs(args, 1, "ltrace");
+    bool on = parseBoolean(args[0], "switch");
+    if (on) requireStatementHook("ltrace");
+    setLineTrace(on);
+    return Orvex::Mi::Value::tuple();
+}
+
+Registrar displayLengthRequest("array-display-length", setDisplayLength);
+Registrar traceableSizeRequest("max-traceable-size", setTraceableSize);
+Registrar ptraceRequest("ptrace", processTrace);
+Registrar ltraceRequest("ltrace", lineTrace);
+RestartStateRegistrar saved([] {
+    return std::vector<std::string>{
+        replayLine("array-display-length", {std::to_string(displayLength)}),
+        replayLine("max-traceable-size", {std::to_string(traceableSize)}),
+        replayLine("ltrace", {lineTraceOn() ? "1" : "0"}),
+    };
+});
+} // namespace
+
+int arrayDisplayLength() { return displayLength; }
+int maxTraceableSize() { return traceableSize; }
+
+} // namespace OrvexEngine

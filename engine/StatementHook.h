@@ -1,0 +1,26 @@
+// Statement reports: with -pfileline=1 vvp writes "file:line: description" to std::cerr before
+// each procedural statement while its `show_file_line` flag is set. The engine catches those
+// lines to stop at breakpoints, step, trace lines, and interrupt a run.
+#pragma once
+
+#include <string>
+
+namespace OrvexEngine {
+
+/// Looks up vvp's symbols and puts the catching buffer on std::cerr; false when vvp lacks them.
+bool installStatementHook();
+/// True when statement reports can be had (breakpoints, step and tracing need them).
+bool statementHookAvailable();
+/// Throws EngineError naming `what` when statement reports cannot be had.
+void requireStatementHook(const char* what);
+/// Switches vvp's reports on exactly while something needs them.
+void refreshStatementHook();
+
+/// Splits "file:line: description" into file and line; false for any other text.
+bool parseStatementReport(const std::string& text, std::string& file, int& line);
+
+/// Line tracing: each reported statement as ~"ltrace: file:line".
+void setLineTrace(bool on);
+bool lineTraceOn();
+
+} // namespace OrvexEngine

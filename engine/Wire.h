@@ -1,0 +1,37 @@
+// The engine's two protocol descriptors: requests read from one by a reader thread into a queue,
+// records written whole to the other under a lock. Nothing here calls VPI.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "Mi.h"
+
+namespace OrvexEngine {
+namespace Wire {
+
+/// Reads ORVEX_ENGINE_FDS ("3,4"); false when it is absent or malformed (the engine stays off).
+bool openFromEnvironment();
+bool isOpen();
+
+/// Writes one whole record line (the line end is added).
+void writeLine(const std::string& line);
+void sendResult(std::uint64_t token, const Orvex::Mi::Value& fields);
+void sendError(std::uint64_t token, const std::string& message);
+
+/// Starts the reader thread; `pending` lines are served before anything read.
+void startReader(std::vector<std::string> pending, std::string partial);
+/// The next request line; blocks until one arrives. After the end of input it gives "exit".
+std::string nextLine();
+/// Stops the reader thread and returns the lines it queued but nobody took, and a partial line.
+std::vector<std::string> stopReader(std::string& partial);
+
+/// `stop` requests read but not yet served; the reader raises it at once so a run can be
+/// interrupted, serving a stop lowers it.
+extern std::atomic<int> stopsPending;
+/// Called on the reader thread when a stop request (or the end of input) is read.
+void setStopNotifier(void (*notify)());
+
+} // namespace Wire
+} // namespace OrvexEngine
