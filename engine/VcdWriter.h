@@ -1,0 +1,110 @@
+// A Value Change Dump writer over VPI. It follows value changes with cbValueChange callbacks,
+// marks the changed variables and writes their settled values once per time step from a
+// read-only-synch callback, into a large buffer that goes to the file in big writes.
+//
+// Two modes:
+//  - Streaming (the VCD file): the header and the initial $dumpvars section are written once the
+//    simulation moves on from the time the variables were chosen; variables cannot be added after.
+//  - Assembled (the waveform database): the value changes go to a body file and the complete
+//    file (header with every variable ever selected, then the body) is written whenever tracing
+//    stops and at the end, so objects may be added at any time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <vpi_user.h>
+
+namespace OrvexEngine {
+
+class VcdWriter {
+public:
+    enum class Mode { Streaming, Assembled };
+
+    /// `what` names the writer in error messages ("vcd", "ntrace").
+    VcdWriter(const char* what, Mode mode, std::string fileName);
+    ~VcdWriter();
+    VcdWriter(const VcdWriter&) = delete;
+    VcdWriter& operator=(const VcdWriter&) = delete;
+
+    /// Names the output file; refused once writing has begun.
+    void setFileName(const std::string& name);
+    const std::string& fileName() const { return fileName_; }
+
+    /// Selects the objects of a scope and of `levels` levels of scopes (the scope itself is level
+    /// 1; 0 means all below). Unpacked arrays are left out unless `arrayLimit` is not negative,
+    /// in which case arrays of up to that many words are selected word by word and the paths of
+    /// larger ones are added to `refused`.
+    void selectScope(vpiHandle scope, int levels, std::int64_t arrayLimit, std::vector<std::string>* refused);
+    /// Selects one object (an array's words when it is an array).
+    void selectObject(vpiHandle object);
+    /// Stops following an object, or every object of a scope (and of all below when `all`).
+    void deselectObject(vpiHandle object);
+    void deselectScope(vpiHandle scope, bool all);
+    std::size_t selectedCount() const { return byName_.size(); }
+
+    /// Streaming: the $dumpvars of the selection (dumping is on). Assembled: starts or resumes.
+    void start();
+    /// $dumpoff: every variable becomes x until on(); assembled files are written out.
+    void off();
+    /// $dumpon: the current values, and changes from now on.
+    void on();
+    bool isOn() const { return enabled_; }
+    /// Writes everything buffered to the file (assembled: rewrites the complete file).
+    void flush();
+    /// Stops writing value changes once the file holds this many bytes (0: no limit).
+    void setLimit(std::uint64_t bytes) { limit_ = bytes; }
+    /// Writes the final time and closes the file; the writer can then be used again.
+    void close();
+
+    /// Called by VPI callbacks.
+    void markChanged(std::size_t var);
+    void endOfTimeStep();
+
+    struct Var;
+
+private:
+    struct ScopeNode;
+
+    void addVar(vpiHandle object);
+    void selectRecursive(vpiHandle scope, int levels, std::int64_t arrayLimit, std::vector<std::string>* refused);
+    void follow(Var& var);
+    void unfollow(Var& var);
+    void openOutput();
+    void commit();
+    void writeHeader(std::string& out) const;
+    void writeTime(std::uint64_t ticks);
+    void writeValue(const Var& var);
+    void writeX(const Var& var);
+    void writeAllValues(const char* section);
+    void writeChanges();
+    void scheduleEndOfStep();
+    void drain();
+    void assemble();
+    void fail(const std::string& message) const;
+
+    const char* what_;
+    Mode mode_;
+    std::string fileName_;
+    std::vector<std::unique_ptr<Var>> vars_;
+    std::unordered_map<std::string, std::size_t> byName_;
+    std::unordered_map<int, std::size_t> byNexus_;
+    std::uint64_t codes_ = 0;
+    std::vector<std::size_t> dirty_;
+    std::string buffer_;
+    int fd_ = -1;          // the VCD file (streaming) or the body file (assembled)
+    std::uint64_t bytes_ = 0;
+    std::uint64_t limit_ = 0;
+    std::uint64_t selectedAt_ = 0;
+    std::uint64_t lastTime_ = 0;
+    bool timeWritten_ = false;
+    bool committed_ = false;
+    bool enabled_ = true;
+    bool limitReached_ = false;
+    bool stepScheduled_ = false;
+};
+
+} // namespace OrvexEngine
