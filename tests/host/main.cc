@@ -2,7 +2,7 @@
 // double over a small in-memory design. Options:
 //   -log FILE | -nolog     simulation log
 //   -engine FILE           engine script (see EngineDouble.h)
-//   -design counter|none   the in-memory design (default counter)
+//   -design counter|inspect|none   the in-memory design (default counter)
 //   -console host          serve the shell through a host console (console pipe and channel)
 //   -tclbatch FILE         batch file
 //   -calls                 print the engine's call log after the shell ends
@@ -63,6 +63,36 @@ void buildCounter(FakeDataReader& design) {
     design.addBlock(tb, "stimulus", VerilogProcess, true, false);
 }
 
+// The counter with objects of every class and blocks of several kinds, for the inspection
+// commands: constants, a generic, an event, a hidden object, ports of every direction, a named
+// block that sees the objects of its instance, a package, a block of no known kind and a block
+// without objects.
+void buildInspect(FakeDataReader& design) {
+    buildCounter(design);
+    IBlock* tb = design.findBlock("/tb");
+    IBlock* dut = design.findBlock("/tb/dut");
+    design.addObject(tb, "LIMIT", ConstantClass, IntegerTypeClass);
+    design.addObject(tb, "MODE", GenericClass, IntegerTypeClass);
+    design.addObject(tb, "done", EventClass, LogicTypeClass);
+    design.addObject(tb, "shadow", SignalClass, HiddenTypeClass);
+    design.addObject(tb, "mem", VariableClass, ArrayTypeClass, ArrayObjectKind);
+    design.addObject(tb, "flag", VariableClass, LogicTypeClass);
+    design.addObject(tb, "odd", 0x7777, LogicTypeClass);
+    IBlock* pkg = design.addBlock(tb, "pkg", VhdlPackage);
+    design.setLocation(pkg, "pkg.vhd", 1);
+    design.setInstantiation(pkg, "tb.v", 4);
+    design.addBlock(tb, "misc", 8);
+    design.addObject(dut, "bus", PortInout, LogicTypeClass, VectorObjectKind);
+    design.addObject(dut, "bf", PortBuffer, LogicTypeClass);
+    design.addObject(dut, "lk", PortLinkage, LogicTypeClass);
+    design.addObject(dut, "hp", PortIn, HiddenTypeClass);
+    IBlock* named = design.addBlock(dut, "gen_blk", VerilogInternalBlock, false, false);
+    design.setLocation(named, "counter.v", 12);
+    design.addObject(named, "tmp", VariableClass, LogicTypeClass);
+    design.addObject(named, "level", SignalClass, LogicTypeClass);
+    design.addBlock(named, "empty", VerilogInternalBlock);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -90,6 +120,7 @@ int main(int argc, char** argv) {
 
     FakeDataReader design;
     if (designName == "counter") buildCounter(design);
+    else if (designName == "inspect") buildInspect(design);
     Test::EngineDouble engine(&design, -12);
     if (engineScript != nullptr) {
         std::ifstream script(engineScript);

@@ -45,6 +45,9 @@
 //     time 5ns                           set the current simulation time
 //     status 0                           status code reported by getStatus (1 ready, 0 busy)
 //     step-location top.v 3              file and line of the default end-stepping event
+//     driver /top/q /top/u1/d "1"        add a driver record of /top/q: the design object (or
+//                                        block) at the second path and its text
+//     load /top/q /top/u2/a 3            add a load record of /top/q: the object and its index
 //     on REQUEST REACTION                queue a reaction for the next call of REQUEST
 // REQUEST is an operation name (run, runAll, step, restart, quit, addBreakpoint, vcdDumpFile,
 // ...) or "start". REACTION is one of

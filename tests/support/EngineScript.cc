@@ -231,6 +231,17 @@ Reaction parseReaction(const std::vector<Word>& words) {
     return Reaction::deliver(events);
 }
 
+/// The block or data object at an absolute path of the design, for driver and load records.
+const IObject* designObject(const IReader* reader, const std::string& path) {
+    if (reader == nullptr)
+        fault("driver and load records need a design");
+    if (const IObject* object = reader->findDataObj(path))
+        return object;
+    if (const IObject* block = reader->findBlock(path))
+        return block;
+    fault("no object or block '" + path + "' in the design");
+}
+
 } // namespace
 
 void EngineDouble::loadScript(std::istream& in) {
@@ -263,6 +274,17 @@ void EngineDouble::loadScript(std::istream& in) {
             } else if (directive == "step-location") {
                 expectCount(words, 3, "step-location FILE LINE");
                 setStepLocation(words[1].text, toInt(words[2].text, "line"));
+            } else if (directive == "driver") {
+                expectCount(words, 4, "driver PATH DRIVER TEXT");
+                DriverRecord record{designObject(reader_, words[2].text), words[3].text};
+                std::lock_guard<std::mutex> lock(mutex_);
+                drivers_[words[1].text].push_back(record);
+            } else if (directive == "load") {
+                expectCount(words, 4, "load PATH LOAD INDEX");
+                LoadRecord record{designObject(reader_, words[2].text),
+                                  toInt(words[3].text, "index")};
+                std::lock_guard<std::mutex> lock(mutex_);
+                loads_[words[1].text].push_back(record);
             } else if (directive == "on") {
                 if (words.size() < 3)
                     fault("expected 'on REQUEST REACTION'");

@@ -1,0 +1,17 @@
+# host: engine-double -design inspect -engine dump.engine -calls
+# dump: values visible from the scope (headers below a visibility root), processes, and the
+# values of one child block.
+dump
+scope /tb/dut/gen_blk
+dump
+scope empty
+dump
+scope /tb
+dump -p
+dump -P
+dump -p dut
+dump -p stimulus
+dump -p nosuch
+dump -x
+dump -p a b
+help dump
