@@ -2,6 +2,7 @@
 #include "commands/CommandTable.h"
 
 #include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/WaveCommands.h"
 
 namespace Tavrin {
 
@@ -15,6 +16,12 @@ void registerAllCommands(Tcl_Interp* interp, TclControlInterface* tcl) {
     stepCommand::registerCommand(interp, tcl);
     quitCommand::registerCommand(interp, tcl);
     stopCommand::registerCommand(interp, tcl);
+    waveCommand::registerCommand(interp, tcl);
+    groupCommand::registerCommand(interp, tcl);
+    dividerCommand::registerCommand(interp, tcl);
+    virtualbusCommand::registerCommand(interp, tcl);
+    markerCommand::registerCommand(interp, tcl);
+    wcfgCommand::registerCommand(interp, tcl);
 }
 
 } // namespace Tavrin
