@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "tavrin/IGuiControl.h"
-#include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/FlowCommands.h" // the command declaration macros
 #include "tavrin/commands/WaveOptions.h"
 
 namespace Tavrin {
@@ -98,11 +98,19 @@ ORVEX_DERIVED_SUBCOMMAND(virtualbusAddCommand, WaveContainerAddCommand, "add");
 /// `marker add`.
 ORVEX_TOP_LEVEL_COMMAND(markerCommand, "marker");
 /// `marker add <time>`: places a time marker in the window.
-ORVEX_DERIVED_SUBCOMMAND(markerAddCommand, TclSubCommand, "add",
-                         void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;
-                         void doCommand() override;
+class markerAddCommand : public TclSubCommand {
+public:
+    markerAddCommand(const TclCommandBase* parent, TclControlInterface* tcl);
+    static StringBase getSubCommandName() { return "add"; }
+    StringBase getName() const override { return getSubCommandName(); }
+    StringBase usage() const override;
+    StringBase help() const override;
+    void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;
+    void doCommand() override;
 
-                         private: std::int64_t time = 0;);
+private:
+    std::int64_t time = 0; // femtoseconds
+};
 
 /// `wcfg <new | open | save | select>`.
 ORVEX_TOP_LEVEL_COMMAND(wcfgCommand, "wcfg");
@@ -123,9 +131,7 @@ private:
 };
 
 /// `wcfg new`: creates a new wave configuration.
-ORVEX_DERIVED_SUBCOMMAND(wcfgNewCommand, TclSubCommand, "new",
-                         void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;
-                         void doCommand() override;);
+ORVEX_SUBCOMMAND(wcfgNewCommand, "new");
 /// `wcfg open <fileName>`: opens a wave configuration file.
 ORVEX_DERIVED_SUBCOMMAND(wcfgOpenCommand, WcfgFileCommand, "open");
 /// `wcfg save <fileName>`: saves the active wave window to a configuration file.
