@@ -21,7 +21,7 @@ bool triedEnvironment = false;
 void loadFromEnvironment() {
     if (loaded || triedEnvironment) return;
     triedEnvironment = true;
-    if (const char* name = std::getenv("ORVEX_DESIGN_DATA")) loadDesignInfo(name);
+    if (const char* name = std::getenv("ORVEX_DESIGN_INFO")) loadDesignInfo(name);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ struct Connection {
 };
 
 /// Reads the side file; false (and nothing known) when it is missing or unreadable. Until a file
-/// is loaded, the first query reads the file named by ORVEX_DESIGN_DATA, if set.
+/// is loaded, the first query reads the file named by ORVEX_DESIGN_INFO, if set.
 bool loadDesignInfo(const std::string& fileName);
 /// Where the object or scope with this path ("/tb/dut/q") is declared (for a module instance: where
 /// its module is declared); false when unknown.

@@ -154,7 +154,7 @@ std::string formatValue(const ValueTarget& target, Radix radix) {
         vpiHandle words = vpi_iterate(vpiMemoryWord, object);
         if (!words) words = vpi_iterate(vpiReg, object);
         while (vpiHandle word = words ? vpi_scan(words) : nullptr) {
-            if (shown == arrayDisplayLength()) {
+            if (arrayDisplayLength() > 0 && shown == arrayDisplayLength()) {
                 more = true;
                 vpi_free_object(words);
                 break;

@@ -11,20 +11,21 @@ namespace {
 int displayLength = 64;
 int traceableSize = 65536;
 
-int positiveSetting(const std::vector<std::string>& args, const char* command) {
+int sizeSetting(const std::vector<std::string>& args, const char* command, std::int64_t least) {
     expectArgs(args, 1, command);
     std::int64_t n = parseInteger(args[0], "size");
-    if (n < 1 || n > 0x7fffffff) throw EngineError("bad size \"" + args[0] + "\"");
+    if (n < least || n > 0x7fffffff) throw EngineError("bad size \"" + args[0] + "\"");
     return static_cast<int>(n);
 }
 
+// A display length of 0 shows arrays whole (the shell asks for it to compare whole values).
 Orvex::Mi::Value setDisplayLength(const std::vector<std::string>& args) {
-    displayLength = positiveSetting(args, "array-display-length");
+    displayLength = sizeSetting(args, "array-display-length", 0);
     return Orvex::Mi::Value::tuple();
 }
 
 Orvex::Mi::Value setTraceableSize(const std::vector<std::string>& args) {
-    traceableSize = positiveSetting(args, "max-traceable-size");
+    traceableSize = sizeSetting(args, "max-traceable-size", 1);
     return Orvex::Mi::Value::tuple();
 }
 

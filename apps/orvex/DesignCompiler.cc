@@ -1,5 +1,5 @@
 // Runs Icarus Verilog twice: once for the engine's design.vvp (with statement places, so line
-// breakpoints and stepping work) and once through our own back end for the side file.
+// breakpoints and stepping work, and specify paths kept for SDF annotation) and once through our own back end for the side file.
 #include "DesignCompiler.h"
 
 #include <fcntl.h>
@@ -50,7 +50,8 @@ int runProgram(const std::vector<std::string>& argv, std::string& output) {
 
 bool compileDesign(const CompileRequest& request, const std::string& workDir,
                    const std::string& engineLibDir, std::string& messages) {
-    std::vector<std::string> engineCompile = {"iverilog", "-pfileline=1", "-o", workDir + "/design.vvp"};
+    std::vector<std::string> engineCompile = {"iverilog", "-gspecify", "-pfileline=1", "-o",
+                                              workDir + "/design.vvp"};
     engineCompile.insert(engineCompile.end(), request.compilerOptions.begin(), request.compilerOptions.end());
     engineCompile.insert(engineCompile.end(), request.sources.begin(), request.sources.end());
     if (runProgram(engineCompile, messages) != 0) return false;
@@ -58,8 +59,8 @@ bool compileDesign(const CompileRequest& request, const std::string& workDir,
     // The side file needs our back end, found through a base directory that also links the
     // compiler's own parts; without it the shell still runs, with fewer details.
     if (!engineLibDir.empty() && ::access((engineLibDir + "/orvexdb.tgt").c_str(), R_OK) == 0) {
-        std::vector<std::string> sideCompile = {"iverilog", "-B", engineLibDir, "-t", "orvexdb",
-                                                "-o", workDir + "/design.odb"};
+        std::vector<std::string> sideCompile = {"iverilog", "-gspecify", "-B", engineLibDir,
+                                                "-t", "orvexdb", "-o", workDir + "/design.odb"};
         sideCompile.insert(sideCompile.end(), request.compilerOptions.begin(), request.compilerOptions.end());
         sideCompile.insert(sideCompile.end(), request.sources.begin(), request.sources.end());
         std::string sideMessages;
