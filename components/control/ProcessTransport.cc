@@ -153,6 +153,12 @@ void BoostProcessTransport::Impl::deliverRecords(std::string& pending, const cha
             line.pop_back();
         if (trace)
             traceLine("<< ", line);
+        // The engine writes the design's output before an event that follows it; take whatever
+        // of it is already readable first, so the event never overtakes that text.
+        if (!line.empty() && line[0] == '*')
+            for (int* fd : {&process.outputFd, &process.errorFd})
+                if (*fd >= 0)
+                    readSome(*fd, nullptr, ReadSlice);
         notifyListener([&](IProcessTransportListener& l) { l.recordReceived(line); });
         begin = end + 1;
         searchFrom = begin;

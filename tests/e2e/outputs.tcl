@@ -1,7 +1,7 @@
 # args: -wdb /tmp/orvex-e2e-outputs.wdb designs/up_counter.v designs/tb.v
 # VCD and SAIF written by the engine, read back here by a small reader of our own and compared
 # with the design's own $display lines; tracing into the waveform database; SDF and specify.
-set dir [file join /tmp orvex-e2e-[pid]]
+set dir /tmp/orvex-e2e-outputs
 file mkdir $dir
 vcd dumpfile $dir/run.vcd
 vcd dumpvars -m /tb -l 0
