@@ -205,6 +205,8 @@ class EngineTest(unittest.TestCase):
         self.assertEqual(engine.value("/counter_tb/mem[3]", "dec"), "9")
         engine.done("array-display-length", "2")
         self.assertEqual(engine.value("/counter_tb/mem", "hex"), "(00, 03, ...)")
+        engine.done("array-display-length", "0")  # 0 shows arrays whole
+        self.assertEqual(engine.value("/counter_tb/mem", "hex"), "(00, 03, 06, 09)")
         values = engine.done("values", "/counter_tb", "hex")
         self.assertIn('{path="/counter_tb/count",value="0a"}', values)
 
@@ -345,7 +347,7 @@ class EngineTest(unittest.TestCase):
                               ("10-value /counter_tb/count[9] hex", "index 9 out of range"),
                               ("11-value /counter_tb/count roman", 'unknown radix \\"roman\\"'),
                               ("12-bp-add counter.v -3", 'bad line \\"-3\\"'),
-                              ("13-array-display-length 0", 'bad size \\"0\\"'),
+                              ("13-array-display-length -1", 'bad size \\"-1\\"'),
                               ("14-cond-remove-id 99", "no condition with id 99")]:
             engine.raw(line)
             reply = engine.record_not_message()

@@ -32,22 +32,29 @@ proc vcdValues {file signal} {
 }
 puts "VCD count: [vcdValues $dir/run.vcd count]"
 # Toggle counts (0 to 1 and 1 to 0) of each bit of count, from the VCD, against the SAIF's TC.
-set saif [open $dir/run.saif]
-set text [read $saif]
-close $saif
-for {set bit 0} {$bit < 4} {incr bit} {
-    set toggles 0
-    set previous x
-    foreach change [vcdValues $dir/run.vcd count] {
-        set bits [format %04s [lindex [split $change =] 1]]
-        set value [string index $bits end-$bit]
-        if {($previous eq "0" && $value eq "1") || ($previous eq "1" && $value eq "0")} { incr toggles }
-        set previous $value
-    }
-    set tc ?
-    regexp "\\(count\\\\\\\[$bit\\\\\\\]\\s*\\(T0 \\d+\\) \\(T1 \\d+\\) \\(TX \\d+\\)\\s*\\(TC (\\d+)\\)" $text -> tc
-    puts "count\[$bit\]: $toggles toggles in the VCD, SAIF TC $tc"
+proc readFile {name} {
+    set f [open $name]
+    set text [read $f]
+    close $f
+    return $text
 }
+proc checkToggles {dir} {
+    set text [readFile $dir/run.saif]
+    for {set bit 0} {$bit < 4} {incr bit} {
+        set toggles 0
+        set previous x
+        foreach change [vcdValues $dir/run.vcd count] {
+            set bits [format %04s [lindex [split $change =] 1]]
+            set value [string index $bits end-$bit]
+            if {($previous eq "0" && $value eq "1") || ($previous eq "1" && $value eq "0")} { incr toggles }
+            set previous $value
+        }
+        set tc ?
+        regexp "\\(count\\\\\\\[$bit\\\\\\\]\\s*\\(T0 \\d+\\) \\(T1 \\d+\\) \\(TX \\d+\\)\\s*\\(TC (\\d+)\\)" $text -> tc
+        puts "count\[$bit\]: $toggles toggles in the VCD, SAIF TC $tc"
+    }
+}
+checkToggles $dir
 puts "waveform database written: [file exists /tmp/orvex-e2e-outputs.wdb]"
 file delete -force /tmp/orvex-e2e-outputs.wdb
 onerror {resume}

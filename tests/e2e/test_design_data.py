@@ -21,7 +21,7 @@ def requests(env_extra):
 
 
 f = Failures()
-lines = requests({"ORVEX_DESIGN_DATA": odb})
+lines = requests({"ORVEX_DESIGN_INFO": odb})
 expected = [
     'drivers ^done,drivers=[{object="/tb/y",driver="/tb/u_cell/y",kind="0",text="port",file="D",line="15"}]',
     'loads ^done,loads=[{object="/tb/a",load="/tb/u_cell/a",kind="0",index="0",text="port",file="D",line="15"},'
@@ -49,7 +49,7 @@ objects = {r[1]: r for r in records if r[0] == "object"}
 f.check(objects["/tb/acc"][2:] == ["1", design, "12"], "acc %r" % objects["/tb/acc"])
 
 # Without the file, the requests say why they cannot answer.
-lines = requests({"ORVEX_DESIGN_DATA": work("absent.odb")})
+lines = requests({"ORVEX_DESIGN_INFO": work("absent.odb")})
 f.check(lines[0] == 'drivers ^error,msg="drivers: no design data was loaded for this design, so the drivers of /tb/y are not known"',
         "without data: %r" % lines[0])
 f.finish()
