@@ -8,6 +8,7 @@ find_path(IVERILOG_BASE_DIR ivl PATHS /usr/lib/x86_64-linux-gnu/ivl /usr/lib/ivl
 if(IVERILOG_INCLUDE_DIR AND IVERILOG_BASE_DIR)
   file(GLOB ORVEXDB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/orvexdb/*.cc)
   add_library(orvexdb MODULE ${ORVEXDB_SOURCES})
+  orvex_uninstrumented(orvexdb)
   set_target_properties(orvexdb PROPERTIES PREFIX "" OUTPUT_NAME "orvexdb" SUFFIX ".tgt"
                         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/ivl)
   target_include_directories(orvexdb PRIVATE ${IVERILOG_INCLUDE_DIR})

@@ -27,7 +27,8 @@ if(IVERILOG_INCLUDE_DIR)
   set_target_properties(orvex_outputs_test PROPERTIES PREFIX "" SUFFIX ".vpi"
                         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/test)
   target_include_directories(orvex_outputs_test PRIVATE ${IVERILOG_INCLUDE_DIR} ${CMAKE_SOURCE_DIR}/engine)
-  target_link_libraries(orvex_outputs_test PRIVATE OrvexProtocol)
+  target_link_libraries(orvex_outputs_test PRIVATE OrvexProtocolPlugin)
+  orvex_uninstrumented(orvex_outputs_test)
 
   file(GLOB OUTPUTS_E2E CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/e2e/test_*.py)
   foreach(script ${OUTPUTS_E2E})
