@@ -1,7 +1,9 @@
 // Line breakpoints and their requests: bp-add, bp-remove, bp-clear, bp-list.
 #include "Breakpoints.h"
 
+#include <cstdint>
 #include <map>
+#include <vector>
 
 #include "EngineCommands.h"
 #include "Numbers.h"
@@ -17,6 +19,19 @@ struct Breakpoint {
 };
 std::map<int, Breakpoint> table; // by index: listed in index order
 int nextIndex = 1;
+// One bit per line number that has a breakpoint in some file, so that a statement report on any
+// other line is dismissed without comparing file names.
+std::vector<std::uint64_t> lineBits;
+
+void refreshLines() {
+    lineBits.clear();
+    for (const auto& entry : table) {
+        std::size_t line = static_cast<std::size_t>(entry.second.line);
+        if (lineBits.size() <= line / 64) lineBits.resize(line / 64 + 1, 0);
+        lineBits[line / 64] |= std::uint64_t(1) << (line % 64);
+    }
+    lineBits.shrink_to_fit();
+}
 
 std::string baseName(const std::string& path) {
     std::size_t slash = path.rfind('/');
@@ -32,6 +47,7 @@ bool endsWithPath(const std::string& longer, const std::string& shorter) {
 int addBreakpoint(int index, const std::string& file, int line) {
     table[index] = Breakpoint{file, line};
     if (index >= nextIndex) nextIndex = index + 1;
+    refreshLines();
     refreshStatementHook();
     return index;
 }
@@ -51,6 +67,7 @@ Orvex::Mi::Value bpRemove(const std::vector<std::string>& args) {
     std::int64_t index = parseInteger(args[0], "breakpoint index");
     if (table.erase(static_cast<int>(index)) == 0 || index != static_cast<int>(index))
         throw EngineError("no breakpoint with index " + args[0]);
+    refreshLines();
     refreshStatementHook();
     return Orvex::Mi::Value::tuple();
 }
@@ -58,6 +75,7 @@ Orvex::Mi::Value bpRemove(const std::vector<std::string>& args) {
 Orvex::Mi::Value bpClear(const std::vector<std::string>& args) {
     expectArgs(args, 0, "bp-clear");
     table.clear();
+    refreshLines();
     refreshStatementHook();
     return Orvex::Mi::Value::tuple();
 }
@@ -103,6 +121,12 @@ RestartStateRegistrar saved([] {
 } // namespace
 
 bool haveBreakpoints() { return !table.empty(); }
+
+bool breakpointOnLine(int line) {
+    if (line < 0) return false;
+    std::size_t at = static_cast<std::size_t>(line);
+    return at / 64 < lineBits.size() && (lineBits[at / 64] >> (at % 64) & 1) != 0;
+}
 
 int breakpointAt(const std::string& file, int line) {
     for (const auto& entry : table)

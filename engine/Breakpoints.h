@@ -6,6 +6,8 @@
 namespace OrvexEngine {
 
 bool haveBreakpoints();
+/// True when some breakpoint (in any file) is on this line number: a cheap first test.
+bool breakpointOnLine(int line);
 /// The index of a breakpoint at this reported statement place, or 0 when none.
 int breakpointAt(const std::string& file, int line);
 /// True when the file the user gave names the file vvp reports: the same path, or the same

@@ -78,6 +78,7 @@ void serveRequests() {
     std::fflush(nullptr); // the design's output reaches the front end before the event
     while (!serveLine(Wire::nextLine(), true)) {
     }
+    Wire::resumeReader();
     serving = false;
 }
 

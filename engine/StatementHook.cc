@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <streambuf>
 
@@ -28,12 +29,20 @@ constexpr int kVpiModeCalltf = 3; // vvp's VPI_MODE_CALLTF
 bool lineTrace = false;
 bool insideReport = false;
 
+/// False when a statement at `line` can do nothing (the common case: a run with breakpoints on
+/// other lines), decided without building or looking up anything beyond the line's bit.
+bool statementMatters(int line) {
+    if (lineTrace) return true;
+    if (!isRunning()) return false;
+    return Wire::stopsPending.load(std::memory_order_relaxed) > 0 || runKind() == RunKind::Step ||
+           breakpointOnLine(line);
+}
+
 void onStatement(const std::string& file, int line) {
     insideReport = true;
     int savedMode = *vpiModeFlag;
     *vpiModeFlag = kVpiModeCalltf;
-    std::string place = file + ":" + std::to_string(line);
-    if (lineTrace) sendMessage("ltrace: " + place);
+    if (lineTrace) sendMessage("ltrace: " + file + ":" + std::to_string(line));
     if (isRunning()) {
         Orvex::Mi::Value where = Orvex::Mi::Value::tuple();
         where.add("file", file).add("line", line);
@@ -51,48 +60,79 @@ void onStatement(const std::string& file, int line) {
 }
 
 /// Sits on std::cerr: statement reports are taken, everything else goes on to the real buffer.
+/// A report costs no allocation: the held line keeps its capacity and is parsed in place.
+/// std::cerr is untied from std::cout (which would flush std::cout before every piece of every
+/// report); instead std::cout is flushed before text is passed on, which keeps the order of
+/// the design's output and error text as the tie did.
 class ReportBuffer : public std::streambuf {
 public:
-    explicit ReportBuffer(std::streambuf* real) : real_(real) {}
+    explicit ReportBuffer(std::streambuf* real) : real_(real) { held_.reserve(512); }
 
 protected:
     int overflow(int c) override {
         if (c == traits_type::eof()) return traits_type::not_eof(c);
-        take(static_cast<char>(c));
+        held_ += static_cast<char>(c);
+        if (c == '\n') endOfLine();
         return c;
     }
     std::streamsize xsputn(const char* s, std::streamsize n) override {
-        for (std::streamsize i = 0; i < n; ++i) take(s[i]);
+        const char* p = s;
+        const char* end = s + n;
+        while (p < end) {
+            const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            if (!nl) {
+                held_.append(p, static_cast<std::size_t>(end - p));
+                break;
+            }
+            held_.append(p, static_cast<std::size_t>(nl + 1 - p));
+            p = nl + 1;
+            endOfLine();
+        }
         return n;
     }
     int sync() override {
-        // Without reports switched on nothing is held back, so stderr keeps its timing.
-        if (!collecting()) forward();
+        // While reports are collected nothing is held for the real buffer (other text goes on at
+        // its line end, and standard error is unbuffered), so there is nothing to flush; without
+        // reports nothing is held back, so stderr keeps its timing.
+        if (collecting()) return 0;
+        forward();
         return real_->pubsync();
     }
 
 private:
     bool collecting() const { return !insideReport && showFileLine && *showFileLine; }
     void forward() {
-        if (!held_.empty()) real_->sputn(held_.data(), static_cast<std::streamsize>(held_.size()));
+        if (held_.empty()) return;
+        std::cout.flush();
+        real_->sputn(held_.data(), static_cast<std::streamsize>(held_.size()));
         held_.clear();
     }
-    void take(char c) {
-        held_ += c;
-        if (c != '\n') return;
-        std::string file;
+    void endOfLine() {
+        if (!collecting()) {
+            forward();
+            return;
+        }
+        static constexpr char kAdvancing[] = "Advancing to simulation time: ";
+        constexpr std::size_t advancingSize = sizeof kAdvancing - 1;
+        const char* text = held_.data();
+        const std::size_t size = held_.size() - 1; // without the line end
+        std::size_t fileSize = 0;
         int line = 0;
-        if (collecting() && held_.compare(0, kAdvancing.size(), kAdvancing) == 0) {
+        if (size >= advancingSize && std::memcmp(text, kAdvancing, advancingSize) == 0) {
             held_.clear(); // vvp's note of each time step while reports are on: not for the user
-        } else if (collecting() && parseStatementReport(held_.substr(0, held_.size() - 1), file, line)) {
-            held_.clear();
-            onStatement(file, line);
+        } else if (parseStatementReport(text, size, fileSize, line)) {
+            if (statementMatters(line)) {
+                std::string file(text, fileSize);
+                held_.clear(); // before serving: text written meanwhile is passed on alone
+                onStatement(file, line);
+            } else {
+                held_.clear();
+            }
         } else {
             forward();
         }
     }
 
-    const std::string kAdvancing = "Advancing to simulation time: ";
     std::streambuf* real_;
     std::string held_;
 };
@@ -102,21 +142,34 @@ void raiseReports() {
 }
 } // namespace
 
-bool parseStatementReport(const std::string& text, std::string& file, int& line) {
-    // "<file>:<line>: <description>." where the file name may itself hold colons.
-    for (std::size_t sep = text.find(": "); sep != std::string::npos; sep = text.find(": ", sep + 1)) {
-        if (sep < 3) continue;
-        std::size_t colon = text.rfind(':', sep - 1);
-        if (colon == std::string::npos || colon == 0 || colon + 1 >= sep) continue;
-        std::string digits = text.substr(colon + 1, sep - colon - 1);
-        if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::string description = text.substr(sep + 2);
-        if (description.empty() || description.back() != '.') return false;
-        file = text.substr(0, colon);
-        line = std::atoi(digits.c_str());
+bool parseStatementReport(const char* text, std::size_t size, std::size_t& fileSize, int& line) {
+    // "<file>:<line>: <description>." where the file name may itself hold colons. The first
+    // ": " preceded by ":<digits>" ends the place.
+    for (std::size_t sep = 3; sep + 1 < size; ++sep) {
+        if (text[sep] != ':' || text[sep + 1] != ' ') continue;
+        std::size_t colon = sep - 1;
+        int value = 0;
+        std::size_t digits = 0;
+        while (colon > 0 && text[colon] >= '0' && text[colon] <= '9') {
+            --colon;
+            ++digits;
+        }
+        if (text[colon] != ':' || colon == 0 || digits == 0 || digits > 9) continue;
+        for (std::size_t i = colon + 1; i < sep; ++i) value = value * 10 + (text[i] - '0');
+        // The description: not empty, ending with a full stop.
+        if (sep + 2 >= size || text[size - 1] != '.') return false;
+        fileSize = colon;
+        line = value;
         return true;
     }
     return false;
+}
+
+bool parseStatementReport(const std::string& text, std::string& file, int& line) {
+    std::size_t fileSize = 0;
+    if (!parseStatementReport(text.data(), text.size(), fileSize, line)) return false;
+    file.assign(text, 0, fileSize);
+    return true;
 }
 
 bool installStatementHook() {
@@ -128,6 +181,8 @@ bool installStatementHook() {
     }
     static ReportBuffer buffer(std::cerr.rdbuf());
     std::cerr.rdbuf(&buffer);
+    std::cerr.tie(nullptr); // the buffer flushes std::cout before passing text on
+
     Wire::setStopNotifier(raiseReports);
     return true;
 }

@@ -3,6 +3,7 @@
 // lines to stop at breakpoints, step, trace lines, and interrupt a run.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace OrvexEngine {
@@ -18,6 +19,8 @@ void refreshStatementHook();
 
 /// Splits "file:line: description" into file and line; false for any other text.
 bool parseStatementReport(const std::string& text, std::string& file, int& line);
+/// The same on `size` characters at `text`, without copying: the file is the first `fileSize`.
+bool parseStatementReport(const char* text, std::size_t size, std::size_t& fileSize, int& line);
 
 /// Line tracing: each reported statement as ~"ltrace: file:line".
 void setLineTrace(bool on);

@@ -1,6 +1,9 @@
-// Protocol descriptors: a reader thread that only queues request lines, and a locked writer.
+// Protocol descriptors: request lines read by the simulation thread while it serves requests and
+// by a reader thread while the simulation runs (so that a stop is seen at once), and a locked
+// writer.
 #include "Wire.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -27,6 +30,7 @@ std::deque<std::string> queue;
 std::string partialLine;
 bool inputEnded = false;
 bool stopping = false;
+bool simulationReads = false; // the simulation thread reads descriptor 3 (it serves requests)
 int wakePipe[2] = {-1, -1};
 std::thread reader;
 void (*stopNotifier)() = nullptr;
@@ -50,20 +54,23 @@ void queueLine(std::string line) {
     queue.push_back(std::move(line));
 }
 
-void readLoop() {
+/// Reads what descriptor 3 holds now (it is non-blocking) and queues its whole lines. Called
+/// with queueLock held, by whichever thread owns reading. False at the end of input (or a read
+/// error), which is then recorded: a run is interrupted and the engine ends.
+bool readAvailable() {
     char buffer[4096];
     for (;;) {
-        pollfd fds[2] = {{inFd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
-        int n = poll(fds, 2, -1);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        if (fds[1].revents) return; // asked to stop: leave the rest unread
         ssize_t got = read(inFd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
-        std::lock_guard<std::mutex> lock(queueLock);
-        if (got <= 0) break;
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+        if (got <= 0) {
+            // End of input: the front end is gone. Interrupt a run and end the engine.
+            inputEnded = true;
+            ++stopsPending;
+            if (stopNotifier) stopNotifier();
+            queueChanged.notify_all();
+            return false;
+        }
         partialLine.append(buffer, static_cast<std::size_t>(got));
         std::size_t start = 0, nl;
         while ((nl = partialLine.find('\n', start)) != std::string::npos) {
@@ -71,14 +78,49 @@ void readLoop() {
             start = nl + 1;
         }
         partialLine.erase(0, start);
-        queueChanged.notify_all();
+        if (static_cast<std::size_t>(got) < sizeof buffer) return true;
     }
-    // End of input: the front end is gone. Interrupt a run and end the engine.
-    std::lock_guard<std::mutex> lock(queueLock);
-    inputEnded = true;
-    ++stopsPending;
-    if (stopNotifier) stopNotifier();
-    queueChanged.notify_all();
+}
+
+void drainWakePipe() {
+    char bytes[64];
+    while (read(wakePipe[0], bytes, sizeof bytes) > 0) {
+    }
+}
+
+// The reader thread reads descriptor 3 only while the simulation runs, so that a stop request
+// is seen at once; while the simulation thread serves requests it reads them itself (no hand-over
+// through this thread) and this thread waits for the wake pipe.
+void readLoop() {
+    for (;;) {
+        bool watchInput;
+        {
+            std::lock_guard<std::mutex> lock(queueLock);
+            if (stopping) return;
+            watchInput = !simulationReads && !inputEnded;
+        }
+        pollfd fds[2] = {{wakePipe[0], POLLIN, 0}, {inFd, POLLIN, 0}};
+        int n = poll(fds, watchInput ? 2 : 1, -1);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        if (fds[0].revents) drainWakePipe();
+        if (!watchInput || !fds[1].revents) continue;
+        std::lock_guard<std::mutex> lock(queueLock);
+        // The simulation thread may have taken over reading since the poll: it reads instead.
+        if (stopping || simulationReads || inputEnded) continue;
+        std::size_t queued = queue.size();
+        readAvailable();
+        if (queue.size() != queued) queueChanged.notify_all();
+    }
+}
+
+void wakeReader() {
+    char byte = 1;
+    if (wakePipe[1] >= 0 && write(wakePipe[1], &byte, 1) < 0) {
+        // A full wake pipe already wakes the reader.
+    }
 }
 } // namespace
 
@@ -134,24 +176,54 @@ void startReader(std::vector<std::string> pending, std::string partial) {
         partialLine = std::move(partial);
         inputEnded = false;
         stopping = false;
+        simulationReads = false;
     }
-    if (pipe(wakePipe) != 0) wakePipe[0] = wakePipe[1] = -1;
+    if (pipe2(wakePipe, O_NONBLOCK | O_CLOEXEC) != 0) wakePipe[0] = wakePipe[1] = -1;
+    int flags = fcntl(inFd, F_GETFL);
+    if (flags >= 0) fcntl(inFd, F_SETFL, flags | O_NONBLOCK);
     reader = std::thread(readLoop);
 }
 
 std::string nextLine() {
     std::unique_lock<std::mutex> lock(queueLock);
-    queueChanged.wait(lock, [] { return !queue.empty() || inputEnded; });
-    if (queue.empty()) return "0-exit";
-    std::string line = std::move(queue.front());
-    queue.pop_front();
-    return line;
+    simulationReads = true;
+    for (;;) {
+        if (!queue.empty()) {
+            std::string line = std::move(queue.front());
+            queue.pop_front();
+            return line;
+        }
+        if (inputEnded) return "0-exit";
+        lock.unlock();
+        pollfd fds = {inFd, POLLIN, 0};
+        if (poll(&fds, 1, -1) < 0 && errno != EINTR) {
+            lock.lock();
+            // Without a working poll the reader thread's queue is waited for instead.
+            simulationReads = false;
+            wakeReader();
+            queueChanged.wait(lock, [] { return !queue.empty() || inputEnded; });
+            simulationReads = true;
+            continue;
+        }
+        lock.lock();
+        readAvailable();
+    }
+}
+
+void resumeReader() {
+    std::lock_guard<std::mutex> lock(queueLock);
+    if (!simulationReads) return;
+    simulationReads = false;
+    wakeReader();
 }
 
 std::vector<std::string> stopReader(std::string& partial) {
     if (reader.joinable()) {
-        char byte = 1;
-        if (write(wakePipe[1], &byte, 1) < 0) { /* the reader then ends at the end of input */ }
+        {
+            std::lock_guard<std::mutex> lock(queueLock);
+            stopping = true;
+        }
+        wakeReader();
         reader.join();
     }
     std::lock_guard<std::mutex> lock(queueLock);

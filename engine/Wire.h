@@ -1,5 +1,6 @@
-// The engine's two protocol descriptors: requests read from one by a reader thread into a queue,
-// records written whole to the other under a lock. Nothing here calls VPI.
+// The engine's two protocol descriptors: requests read from one (by the simulation thread while it
+// serves requests, by a reader thread while the simulation runs), records written whole to the
+// other under a lock. Nothing here calls VPI.
 #pragma once
 
 #include <atomic>
@@ -23,7 +24,10 @@ void sendError(std::uint64_t token, const std::string& message);
 /// Starts the reader thread; `pending` lines are served before anything read.
 void startReader(std::vector<std::string> pending, std::string partial);
 /// The next request line; blocks until one arrives. After the end of input it gives "exit".
+/// Called on the simulation thread, which then reads the requests itself until resumeReader.
 std::string nextLine();
+/// The simulation resumes: the reader thread reads the requests again (and flags stops).
+void resumeReader();
 /// Stops the reader thread and returns the lines it queued but nobody took, and a partial line.
 std::vector<std::string> stopReader(std::string& partial);
 

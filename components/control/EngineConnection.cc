@@ -133,10 +133,21 @@ Value EngineConnection::request(const std::string& command, const std::vector<st
         transport_.send(Orvex::Mi::encodeRequest({token, command, args}), timeout);
     }
 
+    // The answer is read on this thread when it can be (one thread wake-up fewer than a hand-over
+    // from the transport's reader thread); otherwise the reader thread delivers it.
+    const auto over = [&] { return pending.answered || !running_ || generation_ != generation; };
     std::unique_lock<std::mutex> lock(mutex_);
-    const bool done = answered_.wait_until(lock, deadline, [&] {
-        return pending.answered || !running_ || generation_ != generation;
-    });
+    bool done = over();
+    while (!done && std::chrono::steady_clock::now() < deadline) {
+        lock.unlock();
+        const bool readHere = transport_.readHere(deadline);
+        lock.lock();
+        done = over();
+        if (!readHere && !done) {
+            done = answered_.wait_until(lock, deadline, over);
+            break;
+        }
+    }
     pending_.erase(token);
 
     if (pending.answered) {
@@ -240,7 +251,7 @@ void EngineConnection::recordReceived(const std::string& line) {
         handleAsync(record);
         break;
     case Record::Type::Result: {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::unique_lock<std::mutex> lock(mutex_);
         auto found = pending_.find(record.token);
         if (found == pending_.end())
             break; // the answer to a request that has given up waiting
@@ -251,6 +262,7 @@ void EngineConnection::recordReceived(const std::string& line) {
             expectEnd_ = true;
         found->second->answered = true;
         found->second->record = std::move(record);
+        lock.unlock(); // the woken requester need not wait for this lock
         answered_.notify_all();
         break;
     }

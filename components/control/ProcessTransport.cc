@@ -114,6 +114,13 @@ struct BoostProcessTransport::Impl {
 
     std::mutex writeMutex; // one request line at a time; guards process.requestFd
 
+    // Held while the engine's pipes are read (by the reader thread or a thread in readHere);
+    // guards process.outputFd, errorFd, recordFd and recordBuffer.
+    std::mutex readMutex;
+    std::string recordBuffer; // the start of a record line not yet complete
+    // Set once the engine has exited: readHere then leaves the last reads to the reader thread.
+    std::atomic<bool> readerEnding{false};
+
     std::mutex listenerMutex; // held during every call to the listener
     IProcessTransportListener* listener = nullptr;
 
@@ -127,8 +134,9 @@ struct BoostProcessTransport::Impl {
 
     void readerLoop();
     void deliverRecords(std::string& pending, const char* data, std::size_t size);
-    // Reads what a pipe holds now; false once it has reached its end.
-    bool readSome(int& fd, std::string* recordBuffer, std::size_t limit);
+    // Reads what a pipe holds now; false once it has reached its end (and then, with
+    // `closeAtEnd`, closes it).
+    bool readSome(int& fd, std::string* recordBuffer, std::size_t limit, bool closeAtEnd = true);
     bool processExited() const;
 };
 
@@ -167,7 +175,7 @@ void BoostProcessTransport::Impl::deliverRecords(std::string& pending, const cha
 }
 
 bool BoostProcessTransport::Impl::readSome(int& fd, std::string* recordBuffer,
-                                           std::size_t limit) {
+                                           std::size_t limit, bool closeAtEnd) {
     char buffer[65536];
     std::size_t total = 0;
     while (total < limit) {
@@ -186,7 +194,8 @@ bool BoostProcessTransport::Impl::readSome(int& fd, std::string* recordBuffer,
             continue;
         if (n < 0 && errno == EAGAIN)
             return true;
-        closeDescriptor(fd); // end of the pipe, or a read error that ends it as well
+        if (closeAtEnd)
+            closeDescriptor(fd); // end of the pipe, or a read error that ends it as well
         return false;
     }
     return true;
@@ -196,7 +205,6 @@ void BoostProcessTransport::Impl::readerLoop() {
     const pid_t pid = process.pid;
     // A process descriptor wakes the poll when the engine exits; without one, poll in slices.
     int processFd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-    std::string recordBuffer;
     bool recordEnded = false;
     bool graceKillSent = false;
     Clock::time_point recordEndedAt;
@@ -219,15 +227,18 @@ void BoostProcessTransport::Impl::readerLoop() {
         if (poll(fds, count, timeout) < 0 && errno != EINTR)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
-        for (nfds_t i = 0; i < count; ++i) {
-            if (fds[i].fd == processFd || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            int& fd = *owners[i];
-            const bool isRecord = &fd == &process.recordFd;
-            if (!readSome(fd, isRecord ? &recordBuffer : nullptr, ReadSlice) &&
-                isRecord) {
-                recordEnded = true;
-                recordEndedAt = Clock::now();
+        {
+            // A requester in readHere may hold the lock; it reads what woke this poll.
+            std::lock_guard<std::mutex> readLock(readMutex);
+            for (nfds_t i = 0; i < count; ++i) {
+                if (fds[i].fd == processFd || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                    continue;
+                int& fd = *owners[i];
+                const bool isRecord = &fd == &process.recordFd;
+                if (!readSome(fd, isRecord ? &recordBuffer : nullptr, ReadSlice) && isRecord) {
+                    recordEnded = true;
+                    recordEndedAt = Clock::now();
+                }
             }
         }
         if (recordEnded && !graceKillSent && Clock::now() - recordEndedAt > RecordEndGrace) {
@@ -239,9 +250,12 @@ void BoostProcessTransport::Impl::readerLoop() {
 
     // The engine has exited but is not reaped yet, so its group id is still its own: take what
     // its pipes still hold, end any process it left behind in its group, then reap it.
+    readerEnding = true;
+    std::unique_lock<std::mutex> readLock(readMutex);
     for (int* fd : {&process.outputFd, &process.errorFd, &process.recordFd})
         if (*fd >= 0)
             readSome(*fd, fd == &process.recordFd ? &recordBuffer : nullptr, DrainLimit);
+    readLock.unlock();
     int status = 0;
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -250,14 +264,17 @@ void BoostProcessTransport::Impl::readerLoop() {
         }
         reaped = true;
     }
+    readLock.lock();
     if (!recordBuffer.empty()) {
         recordBuffer += '\n';
         std::string rest;
         deliverRecords(rest, recordBuffer.data(), recordBuffer.size());
+        recordBuffer.clear();
     }
     closeDescriptor(process.outputFd);
     closeDescriptor(process.errorFd);
     closeDescriptor(process.recordFd);
+    readLock.unlock();
     closeDescriptor(processFd);
 
     const std::string description = "Simulation engine " + describeWaitStatus(status) + "\n";
@@ -312,9 +329,14 @@ void BoostProcessTransport::start(const StringBase& commandLine) {
         impl_->process.requestFd = process.requestFd;
     }
     impl_->process.pid = process.pid;
-    impl_->process.recordFd = process.recordFd;
-    impl_->process.outputFd = process.outputFd;
-    impl_->process.errorFd = process.errorFd;
+    {
+        std::lock_guard<std::mutex> readLock(impl_->readMutex);
+        impl_->process.recordFd = process.recordFd;
+        impl_->process.outputFd = process.outputFd;
+        impl_->process.errorFd = process.errorFd;
+        impl_->recordBuffer.clear();
+        impl_->readerEnding = false;
+    }
     impl_->running = true;
     impl_->reaped = false;
     impl_->reader = std::thread([this] { impl_->readerLoop(); });
@@ -330,6 +352,43 @@ bool BoostProcessTransport::send(const std::string& line, std::chrono::milliseco
     if (impl_->process.requestFd < 0)
         return false;
     return writeAll(impl_->process.requestFd, line + "\n", deadline);
+}
+
+bool BoostProcessTransport::readHere(Clock::time_point deadline) {
+    Impl& impl = *impl_;
+    if (impl.readerEnding)
+        return false;
+    std::unique_lock<std::mutex> readLock(impl.readMutex, std::try_to_lock);
+    if (!readLock.owns_lock() || impl.process.recordFd < 0)
+        return false;
+    // The same order as the reader thread: the design's output before the records.
+    pollfd fds[3];
+    int* owners[3];
+    nfds_t count = 0;
+    for (int* fd : {&impl.process.outputFd, &impl.process.errorFd, &impl.process.recordFd}) {
+        if (*fd >= 0) {
+            fds[count] = pollfd{*fd, POLLIN, 0};
+            owners[count++] = fd;
+        }
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - Clock::now() + std::chrono::microseconds(999));
+    // In slices, so that an engine that exits while its pipes stay open (held by a process it
+    // left behind) soon leaves the reading to the reader thread.
+    const int timeout = static_cast<int>(std::min<long long>(std::max<long long>(0, left.count()), 100));
+    if (poll(fds, count, timeout) < 0)
+        return errno == EINTR;
+    bool ok = true;
+    for (nfds_t i = 0; i < count; ++i) {
+        if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+            continue;
+        int& fd = *owners[i];
+        // A pipe's end is left to the reader thread, which closes it and reports the end.
+        if (!impl.readSome(fd, &fd == &impl.process.recordFd ? &impl.recordBuffer : nullptr,
+                           ReadSlice, false))
+            ok = false;
+    }
+    return ok;
 }
 
 void BoostProcessTransport::terminate() {

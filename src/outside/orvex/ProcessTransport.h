@@ -11,7 +11,8 @@
 namespace Tavrin {
 
 /// Receives what the transport reads from the engine. Every call but the first two below comes
-/// on the transport's reader thread, one at a time and in the order read; `transportStarted`,
+/// on the transport's reader thread or on a thread inside `readHere`, one at a time and in the
+/// order read; `transportStarted`,
 /// and `transportEnded` for an engine that could not be started, come on the thread that called
 /// `start`. A listener must not call back into the transport's `setListener`.
 class IProcessTransportListener {
@@ -54,6 +55,13 @@ public:
     /// Writes one request line (the line end is added). False when the engine is not running or
     /// the line could not be written within `timeout` (an engine that does not read).
     bool send(const std::string& line, std::chrono::milliseconds timeout);
+
+    /// Waits on the calling thread, at most until `deadline`, for anything from the engine and
+    /// reads and delivers it to the listener itself, as the reader thread would (a requester that
+    /// reads its own answer saves a thread wake-up). False when the caller cannot read now:
+    /// another thread is reading, a pipe has ended, or no engine runs; the reader thread then
+    /// delivers what comes. The listener must not be locked by the caller.
+    bool readHere(std::chrono::steady_clock::time_point deadline);
 
     /// Kills the engine's whole process group (SIGKILL); the reader thread reaps it and reports
     /// the end. Does nothing when no engine runs.
