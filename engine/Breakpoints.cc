@@ -1,6 +1,8 @@
 // Line breakpoints and their requests: bp-add, bp-remove, bp-clear, bp-list.
 #include "Breakpoints.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -19,18 +21,19 @@ struct Breakpoint {
 };
 std::map<int, Breakpoint> table; // by index: listed in index order
 int nextIndex = 1;
-// One bit per line number that has a breakpoint in some file, so that a statement report on any
-// other line is dismissed without comparing file names.
-std::vector<std::uint64_t> lineBits;
+// A filter of line numbers that have a breakpoint in some file, so that a statement report on
+// any other line is dismissed without comparing file names. Lines share bits modulo its size
+// (a shared bit only sends a report down the full comparison), so its size stays fixed whatever
+// line numbers are typed.
+constexpr std::size_t LineFilterBits = 1u << 16;
+std::vector<std::uint64_t> lineBits(LineFilterBits / 64, 0);
 
 void refreshLines() {
-    lineBits.clear();
+    std::fill(lineBits.begin(), lineBits.end(), 0);
     for (const auto& entry : table) {
-        std::size_t line = static_cast<std::size_t>(entry.second.line);
-        if (lineBits.size() <= line / 64) lineBits.resize(line / 64 + 1, 0);
+        std::size_t line = static_cast<std::size_t>(entry.second.line) % LineFilterBits;
         lineBits[line / 64] |= std::uint64_t(1) << (line % 64);
     }
-    lineBits.shrink_to_fit();
 }
 
 std::string baseName(const std::string& path) {
@@ -125,7 +128,8 @@ bool haveBreakpoints() { return !table.empty(); }
 bool breakpointOnLine(int line) {
     if (line < 0) return false;
     std::size_t at = static_cast<std::size_t>(line);
-    return at / 64 < lineBits.size() && (lineBits[at / 64] >> (at % 64) & 1) != 0;
+    at %= LineFilterBits;
+    return (lineBits[at / 64] >> (at % 64) & 1) != 0;
 }
 
 int breakpointAt(const std::string& file, int line) {

@@ -42,7 +42,7 @@ void onStatement(const std::string& file, int line) {
     insideReport = true;
     int savedMode = *vpiModeFlag;
     *vpiModeFlag = kVpiModeCalltf;
-    if (lineTrace) sendMessage("ltrace: " + file + ":" + std::to_string(line));
+    if (lineTrace) sendMessage("ltrace: " + file + ":" + std::to_string(line) + "\n");
     if (isRunning()) {
         Orvex::Mi::Value where = Orvex::Mi::Value::tuple();
         where.add("file", file).add("line", line);
