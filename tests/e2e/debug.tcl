@@ -1,7 +1,7 @@
-# args: designs/up_counter.v designs/tb.v
+# args: ../../examples/counter/counter.v ../../examples/counter/tb.v
 # Breakpoints, stepping, a condition whose script runs, and a forced clock on the real engine.
 bp add tb.v 11
-bp add up_counter.v 6
+bp add counter.v 5
 bp list
 run 100 ns
 bp del 2

@@ -1,4 +1,4 @@
-# args: designs/up_counter.v designs/tb.v
+# args: ../../examples/counter/counter.v ../../examples/counter/tb.v
 # The flow commands on the real engine: the design's own output is the oracle.
 run 30 ns
 puts "-- after run 30 ns"

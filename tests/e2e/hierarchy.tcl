@@ -1,4 +1,4 @@
-# args: designs/up_counter.v designs/tb.v
+# args: ../../examples/counter/counter.v ../../examples/counter/tb.v
 # Inspection on the real engine: the hierarchy, declarations, values in several radixes,
 # drivers and loads, and put and test checked against the design's own $display lines.
 scope

@@ -1,4 +1,4 @@
-# args: -wdb /tmp/orvex-e2e-outputs.wdb designs/up_counter.v designs/tb.v
+# args: -wdb /tmp/orvex-e2e-outputs.wdb ../../examples/counter/counter.v ../../examples/counter/tb.v
 # VCD and SAIF written by the engine, read back here by a small reader of our own and compared
 # with the design's own $display lines; tracing into the waveform database; SDF and specify.
 set dir /tmp/orvex-e2e-outputs

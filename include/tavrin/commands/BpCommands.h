@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/CommandDeclarations.h"
 
 namespace Tavrin {
 

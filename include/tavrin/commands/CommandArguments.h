@@ -9,7 +9,7 @@
 
 #include "orvex/IReader.h"
 #include "tavrin/TclCommandBase.h"
-#include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/CommandDeclarations.h"
 
 namespace Tavrin {
 
@@ -20,34 +20,7 @@ public:
     void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;
 };
 
-/// Declares an argument-less subcommand; the class defines only its texts and doCommand.
-#define ORVEX_PLAIN_SUBCOMMAND(Class, word)                                          \
-    class Class : public TclPlainSubCommand {                                        \
-    public:                                                                          \
-        Class(const TclCommandBase* parent, TclControlInterface* tcl);               \
-        static StringBase getSubCommandName() { return word; }                       \
-        StringBase getName() const override { return getSubCommandName(); }          \
-        StringBase usage() const override;                                           \
-        StringBase help() const override;                                            \
-        void doCommand() override;                                                   \
-    }
 
-/// Declares a subcommand that keeps what its parse read: the trailing arguments are the
-/// private fields, with their defaults.
-#define ORVEX_SUBCOMMAND_WITH_FIELDS(Class, word, ...)                               \
-    class Class : public TclSubCommand {                                             \
-    public:                                                                          \
-        Class(const TclCommandBase* parent, TclControlInterface* tcl);               \
-        static StringBase getSubCommandName() { return word; }                       \
-        StringBase getName() const override { return getSubCommandName(); }          \
-        StringBase usage() const override;                                           \
-        StringBase help() const override;                                            \
-        void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;    \
-        void doCommand() override;                                                   \
-                                                                                     \
-    private:                                                                         \
-        __VA_ARGS__                                                                  \
-    }
 
 /// Walks the argument words of one command from the first to the last, for parsers of the
 /// "-option [<value>]" kind. Every failure is a usage error (TclCommandErrorException).

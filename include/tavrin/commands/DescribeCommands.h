@@ -1,7 +1,7 @@
 // describe: everything known about one design block or data object.
 #pragma once
 
-#include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/CommandDeclarations.h"
 
 namespace Tavrin {
 

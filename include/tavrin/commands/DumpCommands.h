@@ -1,7 +1,7 @@
 // dump: the values of the objects visible from the current scope, or its processes.
 #pragma once
 
-#include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/CommandDeclarations.h"
 
 namespace Tavrin {
 

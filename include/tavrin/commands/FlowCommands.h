@@ -2,32 +2,11 @@
 // stop and quit.
 #pragma once
 
-#include "tavrin/TclCommandBase.h"
+#include "tavrin/commands/CommandDeclarations.h"
 
 namespace Tavrin {
 
-#define ORVEX_TOP_LEVEL_COMMAND(Class, word)                                  \
-    class Class : public TclCommand, public TclCommandRegistration<Class> {   \
-    public:                                                                   \
-        explicit Class(TclControlInterface* tcl);                             \
-        static const char* getCommandName() { return word; }                  \
-        StringBase getName() const override { return getCommandName(); }      \
-        StringBase usage() const override;                                    \
-        StringBase help() const override;                                     \
-        int execute(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);     \
-    }
 
-#define ORVEX_SUBCOMMAND(Class, word)                                                 \
-    class Class : public TclSubCommand {                                              \
-    public:                                                                           \
-        Class(const TclCommandBase* parent, TclControlInterface* tcl);                \
-        static StringBase getSubCommandName() { return word; }                        \
-        StringBase getName() const override { return getSubCommandName(); }           \
-        StringBase usage() const override;                                            \
-        StringBase help() const override;                                             \
-        void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;     \
-        void doCommand() override;                                                    \
-    }
 
 /// `help [<command_name>]`: the overview of every registered command, or one command's help.
 ORVEX_TOP_LEVEL_COMMAND(helpCommand, "help");

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/CommandDeclarations.h"
 
 namespace Tavrin {
 
@@ -15,17 +15,6 @@ struct OrvexSetting;
 /// `orvex ...`: groups the simulator's settings, trace switches, conditions and forces.
 ORVEX_TOP_LEVEL_COMMAND(orvexCommand, "orvex");
 
-// A middle level of the orvex command: it registers its subcommands, and the default
-// TclSubCommand parse and doCommand dispatch to them.
-#define ORVEX_SUBCOMMAND_GROUP(Class, word)                                  \
-    class Class : public TclSubCommand {                                     \
-    public:                                                                  \
-        Class(const TclCommandBase* parent, TclControlInterface* tcl);       \
-        static StringBase getSubCommandName() { return word; }               \
-        StringBase getName() const override { return getSubCommandName(); }  \
-        StringBase usage() const override;                                   \
-        StringBase help() const override;                                    \
-    }
 
 /// `orvex set <setting> <value>`: sets one of the shell's settings.
 ORVEX_SUBCOMMAND_GROUP(orvexSetCommand, "set");

@@ -1,7 +1,7 @@
 // put: assigns a value to an object of the running simulation.
 #pragma once
 
-#include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/CommandDeclarations.h"
 
 namespace Tavrin {
 

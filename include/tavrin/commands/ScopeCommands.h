@@ -1,7 +1,7 @@
 // scope: shows the current block of the design hierarchy or moves it.
 #pragma once
 
-#include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/CommandDeclarations.h"
 
 namespace Tavrin {
 

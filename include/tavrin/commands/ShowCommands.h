@@ -2,7 +2,7 @@
 // object's value, the simulation time and the engine status.
 #pragma once
 
-#include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/CommandDeclarations.h"
 
 namespace Tavrin {
 

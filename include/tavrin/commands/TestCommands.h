@@ -1,7 +1,7 @@
 // test: compares an object's value with an expected value.
 #pragma once
 
-#include "tavrin/commands/FlowCommands.h"
+#include "tavrin/commands/CommandDeclarations.h"
 
 namespace Tavrin {
 

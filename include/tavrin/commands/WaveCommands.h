@@ -6,23 +6,11 @@
 #include <cstdint>
 
 #include "tavrin/IGuiControl.h"
-#include "tavrin/commands/FlowCommands.h" // the command declaration macros
+#include "tavrin/commands/CommandDeclarations.h" // the command declaration macros
 #include "tavrin/commands/WaveOptions.h"
 
 namespace Tavrin {
 
-/// Declares a subcommand whose parsing and action come from `Base`; the class itself supplies
-/// its word and texts, and any further members given after the word.
-#define ORVEX_DERIVED_SUBCOMMAND(Class, Base, word, ...)                              \
-    class Class : public Base {                                                       \
-    public:                                                                           \
-        Class(const TclCommandBase* parent, TclControlInterface* tcl);                \
-        static StringBase getSubCommandName() { return word; }                        \
-        StringBase getName() const override { return getSubCommandName(); }           \
-        StringBase usage() const override;                                            \
-        StringBase help() const override;                                             \
-        __VA_ARGS__                                                                   \
-    }
 
 /// The help lines of the options set in `options` (bits of WaveOptions::Option), in the order
 /// of the usage lines.
