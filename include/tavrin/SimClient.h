@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "orvex/ISimulationControl.h"
 #include "orvex/IReader.h"
@@ -10,6 +11,7 @@
 namespace Tavrin {
 
 class LiveSimClientImpl;
+class DataReader;
 
 /// Anything that supplies a design-data reader.
 class ISimClient {
@@ -66,6 +68,24 @@ public:
 
 private:
     LiveSimClientFactory() = default;
+};
+
+/// A reader over a saved waveform database (a VCD file as the engine writes it), without any
+/// engine: its design hierarchy is read from the file's header when the client is made.
+class StaticSimClient : public ISimClient {
+public:
+    /// Reads the hierarchy of `databaseFile`. Throws Orvex::OpenException, with a message naming
+    /// the file, when it cannot be opened or its header is empty, truncated or malformed.
+    explicit StaticSimClient(const StringBase& databaseFile);
+    ~StaticSimClient() override;
+    StaticSimClient(const StaticSimClient&) = delete;
+    StaticSimClient& operator=(const StaticSimClient&) = delete;
+
+    /// The DataReader of the database (in its saved-database mode), never null.
+    IReader* getReader() const override;
+
+private:
+    std::unique_ptr<DataReader> reader_;
 };
 
 /// A reader over a design without any engine: an in-memory design for hosts and tests.

@@ -25,7 +25,8 @@ private:
 
 /// An IReader over the design hierarchy of a simulation. The engine control fills it through
 /// the building operations when the engine reports ready, before anyone reads it; a reader of a
-/// saved database stays empty (this library does not read waveform databases).
+/// saved database is filled the same way by whoever reads the database's header (this library
+/// does not read waveform databases).
 ///
 /// Paths are as the engine writes them: the root has the path "" and collects the top-level
 /// blocks ("/top"), which have no parent; objects are "/top/u1/q", optionally with index or slice
