@@ -3,6 +3,7 @@
 #include "DesignCompiler.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +26,10 @@ int runProgram(const std::vector<std::string>& argv, std::string& output) {
         return -1;
     }
     if (pid == 0) {
+        // The compiler takes Ctrl-C as usual, whatever the launcher blocks for itself.
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
         ::dup2(fds[1], 1);
         ::dup2(fds[1], 2);
         std::vector<char*> args;

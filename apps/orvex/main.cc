@@ -97,12 +97,20 @@ std::string findEngineLibDir() {
     return std::string();
 }
 
-// Ctrl-C asks the engine to stop a running simulation; it never kills the shell.
-void startInterruptWatcher(Tavrin::ISimulationControl* engine) {
+// Ctrl-C asks the engine to stop a running simulation; it never kills the shell. SIGINT is
+// blocked before any thread exists (every later thread inherits the mask) and taken by sigwait on
+// a thread of its own.
+void blockInterrupts() {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+void startInterruptWatcher(Tavrin::ISimulationControl* engine) {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
     std::thread([set, engine] {
         for (;;) {
             int signal = 0;
@@ -137,6 +145,7 @@ int main(int argc, char** argv) {
     if (early >= 0) return early;
 
     Tavrin::KestrinPath::getInstance().setProgramPath(argv[0]);
+    if (!options.compile.sources.empty()) blockInterrupts();
     WorkDir work;
     Tavrin::LiveSimClient* client = nullptr;
     if (!options.compile.sources.empty()) {
