@@ -6,12 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "orvex/DataReader.h"
 #include "orvex/FrontEndControl.h"
@@ -27,6 +29,26 @@ double seconds(Clock::time_point since) {
 }
 
 int run(const std::string& command) { return std::system(command.c_str()); }
+
+// Round trips are timed in batches after a warm-up, and the median batch is reported, so that a
+// batch disturbed by another process on the machine does not move the figure.
+constexpr int WarmUpRounds = 500;
+constexpr int Batches = 15;
+constexpr int BatchRounds = 400;
+
+// The median time of one call of `once`, over `Batches` batches of `BatchRounds` calls.
+template <typename Call>
+double medianRoundTrip(Call once) {
+    for (int i = 0; i < WarmUpRounds; ++i) once();
+    std::vector<double> each;
+    for (int batch = 0; batch < Batches; ++batch) {
+        Clock::time_point start = Clock::now();
+        for (int i = 0; i < BatchRounds; ++i) once();
+        each.push_back(seconds(start) / BatchRounds);
+    }
+    std::sort(each.begin(), each.end());
+    return each[each.size() / 2];
+}
 
 /// Waits for the engine's ready event and for the end of each blocking request.
 class Waiter : public IEventHandler {
@@ -49,7 +71,7 @@ public:
 };
 
 // One run to the end through the engine; with `breakLine` > 0 a breakpoint is armed there.
-double engineRunAll(const std::string& engineLine, int breakLine, int roundTrips, double* roundTrip) {
+double engineRunAll(const std::string& engineLine, int breakLine, double* roundTrip) {
     DataReader reader(DataReader::LiveMode, "", "bench.wdb", 0);
     BoostProcessTransport transport;
     FrontEndControl control(transport, reader);
@@ -57,11 +79,9 @@ double engineRunAll(const std::string& engineLine, int breakLine, int roundTrips
     control.addEventHandler(&waiter);
     transport.start(engineLine);
     waiter.waitFor(1);
-    if (roundTrips > 0) {
+    if (roundTrip) {
         EngineStatus status;
-        Clock::time_point start = Clock::now();
-        for (int i = 0; i < roundTrips; ++i) control.getStatus(status);
-        *roundTrip = seconds(start) / roundTrips;
+        *roundTrip = medianRoundTrip([&] { control.getStatus(status); });
     }
     if (breakLine > 0) control.addBreakpoint(BreakpointLocation{"busy.v", breakLine});
     Clock::time_point start = Clock::now();
@@ -72,8 +92,8 @@ double engineRunAll(const std::string& engineLine, int breakLine, int roundTrips
     return elapsed;
 }
 
-// A byte sent to a child process and back, `count` times, over two pipes.
-double pipePingPong(int count) {
+// A byte sent to a child process and back over two pipes.
+double pipePingPong() {
     int there[2], back[2];
     if (pipe(there) != 0 || pipe(back) != 0) return -1;
     pid_t child = fork();
@@ -88,11 +108,9 @@ double pipePingPong(int count) {
     close(there[0]);
     close(back[1]);
     char c = 'x';
-    Clock::time_point start = Clock::now();
-    for (int i = 0; i < count; ++i) {
-        if (write(there[1], &c, 1) != 1 || read(back[0], &c, 1) != 1) break;
-    }
-    double each = seconds(start) / count;
+    double each = medianRoundTrip([&] {
+        if (write(there[1], &c, 1) != 1 || read(back[0], &c, 1) != 1) c = 'x';
+    });
     close(there[1]);
     close(back[0]);
     waitpid(child, nullptr, 0);
@@ -119,14 +137,15 @@ int main(int argc, char** argv) {
 
     std::string engineLine = "vvp -M " + libDir + " -m orvex " + vvpFile;
     double roundTrip = 0;
-    double engine = engineRunAll(engineLine, 0, 2000, &roundTrip);
-    double armed = engineRunAll(engineLine, 15, 0, nullptr);
-    double pipe = pipePingPong(20000);
+    double engine = engineRunAll(engineLine, 0, &roundTrip);
+    double armed = engineRunAll(engineLine, 15, nullptr);
+    double pipe = pipePingPong();
 
     std::printf("plain vvp run to the end:        %.3f s\n", plain);
     std::printf("run all through the engine:      %.3f s (%.3f x plain)\n", engine, engine / plain);
     std::printf("run all with a breakpoint armed: %.3f s (%.3f x plain run all)\n", armed, armed / engine);
-    std::printf("engine request round trip:       %.1f us\n", roundTrip * 1e6);
+    std::printf("engine request round trip:       %.1f us (median of %d batches)\n",
+                roundTrip * 1e6, Batches);
     std::printf("raw pipe ping-pong round trip:   %.1f us (request is %.2f x)\n", pipe * 1e6,
                 roundTrip / pipe);
     run("rm -rf " + work);

@@ -7,10 +7,12 @@
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <mutex>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
@@ -33,6 +35,9 @@ constexpr std::chrono::seconds RecordEndGrace(5);
 constexpr std::size_t DrainLimit = 64u << 20;
 // The most read from one pipe per wake-up, so that a busy pipe does not starve the others.
 constexpr std::size_t ReadSlice = 256u << 10;
+// How long the reader thread leaves the pipes to requesters reading their own answers before it
+// looks whether they still do (see Impl::readerLoop).
+constexpr int ParkSliceMs = 1;
 
 std::mutex traceMutex;
 
@@ -63,12 +68,20 @@ std::vector<std::string> commandWords(const StringBase& commandLine) {
 // gives EPIPE; the SIGPIPE that comes with it is blocked on this thread and taken back, so that
 // it never ends the host process.
 bool writeAll(int fd, const std::string& data, Clock::time_point deadline) {
-    sigset_t pipeSignal, previous, pending;
+    sigset_t pipeSignal, previous;
     sigemptyset(&pipeSignal);
     sigaddset(&pipeSignal, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
-    sigpending(&pending);
-    const bool wasPending = sigismember(&pending, SIGPIPE) == 1;
+    // A SIGPIPE can only be pending for this thread already if the thread had it blocked: one
+    // that was not blocked would have been delivered. Only then is the pending set asked for,
+    // so that the usual write costs two signal-mask calls and no more.
+    const bool wasBlocked = sigismember(&previous, SIGPIPE) == 1;
+    bool wasPending = false;
+    if (wasBlocked) {
+        sigset_t pending;
+        sigpending(&pending);
+        wasPending = sigismember(&pending, SIGPIPE) == 1;
+    }
 
     bool ok = true;
     std::size_t written = 0;
@@ -98,7 +111,8 @@ bool writeAll(int fd, const std::string& data, Clock::time_point deadline) {
         const timespec zero{0, 0};
         sigtimedwait(&pipeSignal, nullptr, &zero);
     }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (!wasBlocked) // otherwise the mask is unchanged
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return ok;
 }
 
@@ -120,6 +134,28 @@ struct BoostProcessTransport::Impl {
     std::string recordBuffer; // the start of a record line not yet complete
     // Set once the engine has exited: readHere then leaves the last reads to the reader thread.
     std::atomic<bool> readerEnding{false};
+
+    // The reader thread "parks" when it finds a requester reading in readHere: it stops polling
+    // the pipes (whose data would wake it for every answer only to find the lock taken) and
+    // leaves them to the requesters until a slice passes without any readHere, or until a
+    // requester that cannot read asks it back through wakeFd.
+    std::atomic<bool> readerParked{false};
+    std::atomic<unsigned> readHereCount{0}; // changes on every entry to and exit from readHere
+    int wakeFd = -1;                        // an eventfd; written to unpark the reader thread
+
+    Impl() { wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC); }
+    ~Impl() { closeDescriptor(wakeFd); }
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
+    void unparkReader() {
+        if (!readerParked.load())
+            return;
+        const std::uint64_t one = 1;
+        if (wakeFd >= 0 && write(wakeFd, &one, sizeof one) < 0) {
+            // The counter cannot overflow from these writes; a failed write changes nothing.
+        }
+    }
 
     std::mutex listenerMutex; // held during every call to the listener
     IProcessTransportListener* listener = nullptr;
@@ -188,6 +224,10 @@ bool BoostProcessTransport::Impl::readSome(int& fd, std::string* recordBuffer,
                 const std::string text(buffer, static_cast<std::size_t>(n));
                 notifyListener([&](IProcessTransportListener& l) { l.outputReceived(text); });
             }
+            // A pipe read returns less than asked only when it has emptied the pipe: what comes
+            // later wakes the next poll, so no read is spent to learn that nothing is left.
+            if (static_cast<std::size_t>(n) < sizeof buffer)
+                return true;
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -208,30 +248,71 @@ void BoostProcessTransport::Impl::readerLoop() {
     bool recordEnded = false;
     bool graceKillSent = false;
     Clock::time_point recordEndedAt;
+    bool parked = false;
+    unsigned seenReadHere = 0;
 
-    while (!processExited()) {
-        pollfd fds[4];
-        int* owners[4];
+    // With a process descriptor the process is asked whether it has exited only when that
+    // descriptor wakes the poll, not on every round.
+    bool mayHaveExited = true;
+    while (!mayHaveExited || !processExited()) {
+        mayHaveExited = processFd < 0;
+        pollfd fds[5];
+        int* owners[5];
         nfds_t count = 0;
         // The design's output is read before records that arrived with it, so that text printed
-        // before a stop is shown before the stop.
-        for (int* fd : {&process.outputFd, &process.errorFd, &process.recordFd}) {
-            if (*fd >= 0) {
-                fds[count] = pollfd{*fd, POLLIN, 0};
-                owners[count++] = fd;
+        // before a stop is shown before the stop. A parked reader polls none of the pipes.
+        if (!parked) {
+            for (int* fd : {&process.outputFd, &process.errorFd, &process.recordFd}) {
+                if (*fd >= 0) {
+                    fds[count] = pollfd{*fd, POLLIN, 0};
+                    owners[count++] = fd;
+                }
             }
         }
+        const nfds_t pipeCount = count;
+        const nfds_t wakeIndex = count;
+        if (wakeFd >= 0)
+            fds[count++] = pollfd{wakeFd, POLLIN, 0};
+        const nfds_t processIndex = count;
         if (processFd >= 0)
             fds[count++] = pollfd{processFd, POLLIN, 0};
-        const int timeout = processFd >= 0 && !recordEnded ? -1 : 100;
-        if (poll(fds, count, timeout) < 0 && errno != EINTR)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const int timeout = parked ? ParkSliceMs : processFd >= 0 && !recordEnded ? -1 : 100;
+        const int woken = poll(fds, count, timeout);
+        if (woken < 0) {
+            mayHaveExited = true;
+            if (errno != EINTR)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        } else if (processFd >= 0 && fds[processIndex].revents) {
+            mayHaveExited = true;
+        }
+        if (wakeFd >= 0 && fds[wakeIndex].revents) {
+            std::uint64_t value;
+            if (read(wakeFd, &value, sizeof value) < 0) {
+                // Already reset by an earlier read.
+            }
+            parked = false;
+        }
+        if (parked) {
+            // Back to reading once a whole slice has passed with no requester in readHere.
+            const unsigned now = readHereCount.load();
+            if (now == seenReadHere)
+                parked = false;
+            seenReadHere = now;
+        }
+        readerParked = parked;
 
-        {
-            // A requester in readHere may hold the lock; it reads what woke this poll.
-            std::lock_guard<std::mutex> readLock(readMutex);
-            for (nfds_t i = 0; i < count; ++i) {
-                if (fds[i].fd == processFd || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+        if (pipeCount > 0) {
+            // A requester in readHere reads what woke this poll: rather than wait for its lock
+            // (and wake again for every later answer), park.
+            std::unique_lock<std::mutex> readLock(readMutex, std::try_to_lock);
+            if (!readLock.owns_lock()) {
+                seenReadHere = readHereCount.load();
+                parked = true;
+                readerParked = true;
+                continue;
+            }
+            for (nfds_t i = 0; i < pipeCount; ++i) {
+                if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
                     continue;
                 int& fd = *owners[i];
                 const bool isRecord = &fd == &process.recordFd;
@@ -247,6 +328,7 @@ void BoostProcessTransport::Impl::readerLoop() {
             graceKillSent = true;
         }
     }
+    readerParked = false;
 
     // The engine has exited but is not reaped yet, so its group id is still its own: take what
     // its pipes still hold, end any process it left behind in its group, then reap it.
@@ -359,8 +441,13 @@ bool BoostProcessTransport::readHere(Clock::time_point deadline) {
     if (impl.readerEnding)
         return false;
     std::unique_lock<std::mutex> readLock(impl.readMutex, std::try_to_lock);
-    if (!readLock.owns_lock() || impl.process.recordFd < 0)
+    if (!readLock.owns_lock() || impl.process.recordFd < 0) {
+        // The caller waits for the reader thread to deliver its answer instead.
+        readLock = std::unique_lock<std::mutex>();
+        impl.unparkReader();
         return false;
+    }
+    ++impl.readHereCount;
     // The same order as the reader thread: the design's output before the records.
     pollfd fds[3];
     int* owners[3];
@@ -376,9 +463,11 @@ bool BoostProcessTransport::readHere(Clock::time_point deadline) {
     // In slices, so that an engine that exits while its pipes stay open (held by a process it
     // left behind) soon leaves the reading to the reader thread.
     const int timeout = static_cast<int>(std::min<long long>(std::max<long long>(0, left.count()), 100));
-    if (poll(fds, count, timeout) < 0)
-        return errno == EINTR;
     bool ok = true;
+    if (poll(fds, count, timeout) < 0) {
+        ok = errno == EINTR;
+        count = 0;
+    }
     for (nfds_t i = 0; i < count; ++i) {
         if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
             continue;
@@ -388,6 +477,10 @@ bool BoostProcessTransport::readHere(Clock::time_point deadline) {
                            ReadSlice, false))
             ok = false;
     }
+    ++impl.readHereCount;
+    readLock.unlock();
+    if (!ok)
+        impl.unparkReader();
     return ok;
 }
 
