@@ -1,4 +1,4 @@
-# host: engine-double -design inspect -engine inspect_engine_lost.engine -calls
+# host: engine-double -design inspect -engine objects_engine_lost.engine -calls
 # An engine lost while test reads a value: the failure is reported, the display length is put
 # back, and the command fails whatever onerror says.
 onerror {resume}
