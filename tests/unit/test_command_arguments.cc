@@ -10,31 +10,17 @@
 #include "tavrin/TclExceptions.h"
 #include "tavrin/commands/CommandArguments.h"
 
+#include "TclWords.h"
+
 using namespace Tavrin;
 
 namespace {
 
-// The argument words of one command line, as Tcl objects.
-class Words {
+// The argument words of one command line, read through an ArgumentCursor.
+class Words : public Test::TclWords {
 public:
-    Words(std::initializer_list<const char*> words) {
-        static const bool tclReady = (Tcl_FindExecutable(nullptr), true);
-        (void)tclReady;
-        for (const char* word : words) {
-            Tcl_Obj* object = Tcl_NewStringObj(word, -1);
-            Tcl_IncrRefCount(object);
-            objects_.push_back(object);
-        }
-    }
-    ~Words() {
-        for (Tcl_Obj* object : objects_) Tcl_DecrRefCount(object);
-    }
-    ArgumentCursor cursor() const {
-        return ArgumentCursor(static_cast<int>(objects_.size()), objects_.data());
-    }
-
-private:
-    std::vector<Tcl_Obj*> objects_;
+    using Test::TclWords::TclWords;
+    ArgumentCursor cursor() const { return ArgumentCursor(count(), objv()); }
 };
 
 // The description of the usage error that `action` throws; fails the test when it throws none.

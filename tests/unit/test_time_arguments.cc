@@ -10,33 +10,13 @@
 #include "tavrin/TclExceptions.h"
 #include "tavrin/TclHelper.h"
 
+#include "TclWords.h"
+
 using namespace Tavrin;
 
 namespace {
 
-// The argument words of one command line, as Tcl objects.
-class Words {
-public:
-    Words(std::initializer_list<const char*> words) {
-        // Tcl objects need Tcl's subsystems, which are set up once per process.
-        static const bool tclReady = (Tcl_FindExecutable(nullptr), true);
-        (void)tclReady;
-        for (const char* word : words) {
-            Tcl_Obj* object = Tcl_NewStringObj(word, -1);
-            Tcl_IncrRefCount(object);
-            objects_.push_back(object);
-        }
-    }
-    ~Words() {
-        for (Tcl_Obj* object : objects_)
-            Tcl_DecrRefCount(object);
-    }
-    int count() const { return static_cast<int>(objects_.size()); }
-    Tcl_Obj* const* objv() const { return objects_.data(); }
-
-private:
-    std::vector<Tcl_Obj*> objects_;
-};
+using Words = Test::TclWords;
 
 constexpr std::int64_t untouched = -42;
 
