@@ -107,10 +107,10 @@ Orvex::Mi::Value bpNext(const std::vector<std::string>& args) {
     return Orvex::Mi::Value::tuple();
 }
 
-Registrar add("bp-add", bpAdd);
-Registrar remove("bp-remove", bpRemove);
-Registrar clear("bp-clear", bpClear);
-Registrar listing("bp-list", bpList);
+Registrar add(Orvex::Protocol::Request::BpAdd, bpAdd);
+Registrar remove(Orvex::Protocol::Request::BpRemove, bpRemove);
+Registrar clear(Orvex::Protocol::Request::BpClear, bpClear);
+Registrar listing(Orvex::Protocol::Request::BpList, bpList);
 Registrar restore("bp-restore", bpRestore);
 Registrar next("bp-next-index", bpNext);
 RestartStateRegistrar saved([] {

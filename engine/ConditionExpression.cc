@@ -17,7 +17,15 @@ struct ConditionExpression::Node {
 namespace {
 using Node = ConditionExpression::Node;
 
+const char* const allowed = "a condition compares signal names with constants (sig == 12f, sig != 0), "
+                            "joined with &&, || and !, grouped with parentheses";
+
 bool isOperatorChar(char c) { return c == '(' || c == ')' || c == '!' || c == '=' || c == '&' || c == '|'; }
+
+bool isOperator(const std::string& token) {
+    return token == "(" || token == ")" || token == "!" || token == "==" || token == "!=" || token == "&&" ||
+           token == "||";
+}
 
 std::vector<std::string> tokenize(const std::string& text) {
     std::vector<std::string> tokens;
@@ -30,10 +38,19 @@ std::vector<std::string> tokenize(const std::string& text) {
             std::string two = text.substr(i, 2);
             if (two == "==" || two == "!=" || two == "&&" || two == "||") { tokens.push_back(two); i += 2; continue; }
             if (c == '!') { tokens.emplace_back("!"); ++i; continue; }
-            throw EngineError("bad token \"" + text.substr(i, 1) + "\" in condition");
+            throw EngineError("\"" + text.substr(i, 1) + "\" is not an operator of a condition: the operators are "
+                              "==, !=, !, && and || (" + allowed + ")");
         }
         std::size_t start = i;
+        // An escaped name runs to its closing blank; its selects may follow.
+        if (c == '\\') while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i]))) ++i;
         while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])) && !isOperatorChar(text[i])) ++i;
+        // Selects in parentheses belong to the name: "bus(3:0)", "mem(2)".
+        while (i > start && i < text.size() && text[i] == '(') {
+            std::size_t close = text.find(')', i);
+            if (close == std::string::npos) break;
+            i = close + 1;
+        }
         tokens.push_back(text.substr(start, i - start));
     }
     return tokens;
@@ -41,13 +58,16 @@ std::vector<std::string> tokenize(const std::string& text) {
 
 class Parser {
 public:
-    Parser(std::vector<std::string> tokens, Radix radix, std::vector<std::string>& signals)
-        : tokens_(std::move(tokens)), radix_(radix), signals_(signals) {}
+    Parser(std::vector<std::string> tokens, const ConditionExpression::ConstantReader& readConstant,
+           std::vector<std::string>& signals)
+        : tokens_(std::move(tokens)), readConstant_(readConstant), signals_(signals) {}
 
     std::unique_ptr<Node> parse() {
-        if (tokens_.empty()) throw EngineError("empty condition");
+        if (tokens_.empty()) throw EngineError(std::string("the condition is empty: ") + allowed);
         auto node = parseOr();
-        if (pos_ < tokens_.size()) throw EngineError("bad token \"" + tokens_[pos_] + "\" in condition");
+        if (pos_ < tokens_.size())
+            throw EngineError("\"" + tokens_[pos_] + "\" after \"" + tokens_[pos_ - 1] +
+                              "\" is not allowed there: expected ==, !=, &&, || or \")\" (" + allowed + ")");
         return node;
     }
 
@@ -75,8 +95,24 @@ private:
     }
     std::unique_ptr<Node> parseCompare() {
         auto node = parseUnary();
-        if (accept("==")) return binary(Node::Equal, std::move(node), parseUnary());
-        if (accept("!=")) return binary(Node::NotEqual, std::move(node), parseUnary());
+        for (const char* op : {"==", "!="}) {
+            if (!accept(op)) continue;
+            if (node->kind != Node::Signal)
+                throw EngineError(std::string("the left side of \"") + op + "\" must be a signal name (" + allowed + ")");
+            auto right = constant(*node, op);
+            return binary(op[0] == '=' ? Node::Equal : Node::NotEqual, std::move(node), std::move(right));
+        }
+        return node;
+    }
+    std::unique_ptr<Node> constant(const Node& signal, const char* op) {
+        if (pos_ >= tokens_.size())
+            throw EngineError(std::string("the condition ends after \"") + op + "\": expected a constant (" + allowed + ")");
+        const std::string& token = tokens_[pos_++];
+        if (isOperator(token))
+            throw EngineError("\"" + token + "\" after \"" + op + "\" is not a constant (" + allowed + ")");
+        auto node = std::make_unique<Node>();
+        node->kind = Node::Constant;
+        node->text = readConstant_(signal.text, token);
         return node;
     }
     std::unique_ptr<Node> parseUnary() {
@@ -84,35 +120,27 @@ private:
         if (accept("(")) {
             auto node = parseOr();
             if (!accept(")"))
-                throw EngineError(pos_ < tokens_.size() ? "bad token \"" + tokens_[pos_] + "\" in condition"
-                                                        : std::string("missing \")\" in condition"));
+                throw EngineError(pos_ < tokens_.size()
+                                      ? "\"" + tokens_[pos_] + "\" is not allowed there: expected \")\" (" + allowed + ")"
+                                      : std::string("missing \")\" at the end of the condition"));
             return node;
         }
-        if (pos_ >= tokens_.size()) throw EngineError("condition ends too early");
+        if (pos_ >= tokens_.size())
+            throw EngineError("the condition ends too early: expected a signal name after \"" + tokens_[pos_ - 1] + "\"");
         const std::string& token = tokens_[pos_++];
+        if (isOperator(token))
+            throw EngineError("\"" + token + "\" is not allowed there: expected a signal name, \"!\" or \"(\" (" +
+                              allowed + ")");
         auto node = std::make_unique<Node>();
-        if (token[0] == '/') {
-            node->kind = Node::Signal;
-            node->text = token;
-            if (std::find(signals_.begin(), signals_.end(), token) == signals_.end()) signals_.push_back(token);
-            return node;
-        }
-        node->kind = Node::Constant;
-        if (!parseBasedLiteral(token, node->text)) {
-            if (token == ")" || token == "==" || token == "!=" || token == "&&" || token == "||")
-                throw EngineError("bad token \"" + token + "\" in condition");
-            try {
-                node->text = parseValue(token, radix_ == Radix::Ascii ? Radix::Default : radix_, 256);
-            } catch (const EngineError&) {
-                throw EngineError("bad token \"" + token + "\" in condition");
-            }
-        }
+        node->kind = Node::Signal;
+        node->text = token;
+        if (std::find(signals_.begin(), signals_.end(), token) == signals_.end()) signals_.push_back(token);
         return node;
     }
 
     std::vector<std::string> tokens_;
     std::size_t pos_ = 0;
-    Radix radix_;
+    const ConditionExpression::ConstantReader& readConstant_;
     std::vector<std::string>& signals_;
 };
 
@@ -149,8 +177,8 @@ std::string bitsOfOperand(const Node& node, const Getter& bitsOf) {
 }
 } // namespace
 
-ConditionExpression::ConditionExpression(const std::string& text, Radix radix) {
-    root_ = Parser(tokenize(text), radix, signals_).parse();
+ConditionExpression::ConditionExpression(const std::string& text, const ConstantReader& readConstant) {
+    root_ = Parser(tokenize(text), readConstant, signals_).parse();
 }
 ConditionExpression::~ConditionExpression() = default;
 ConditionExpression::ConditionExpression(ConditionExpression&&) noexcept = default;

@@ -1,8 +1,9 @@
-// Condition expressions over signals, without VPI: operands are signal paths (they begin with
-// "/") and constants (Verilog-style literals such as 4'b1010 and 'h1f, or digits in the
-// condition's radix); operators ==, !=, !, &&, || and parentheses. Comparisons are numeric on
-// the bits (zero-extended); a comparison with an x or z bit is false. An operand alone is true
-// when one of its bits is 1.
+// Condition expressions over signals, without VPI: operators ==, !=, !, &&, || and parentheses.
+// The right side of == and != is a constant; every other operand is a signal name (a path of the
+// shared grammar, resolved by the caller). Constants are read by the caller too, against the
+// signal they are compared with, so that they mean what `put` of that text would write to it.
+// Comparisons are numeric on the bits (zero-extended); a comparison with an x or z bit is false.
+// An operand alone is true when one of its bits is 1.
 #pragma once
 
 #include <functional>
@@ -10,18 +11,20 @@
 #include <string>
 #include <vector>
 
-#include "ValueText.h"
 
 namespace OrvexEngine {
 
 class ConditionExpression {
 public:
-    /// Parses the expression; throws EngineError naming the bad token.
-    ConditionExpression(const std::string& text, Radix radix);
+    /// The bits of `constant` compared with the signal `name`; throws EngineError.
+    using ConstantReader = std::function<std::string(const std::string& name, const std::string& constant)>;
+
+    /// Parses the expression; throws EngineError naming the bad word and what was expected.
+    ConditionExpression(const std::string& text, const ConstantReader& readConstant);
     ~ConditionExpression();
     ConditionExpression(ConditionExpression&&) noexcept;
 
-    /// The signal paths the expression reads, each once.
+    /// The signal names the expression reads, as written, each once.
     const std::vector<std::string>& signals() const { return signals_; }
     /// Evaluates with the bits of each signal given by `bitsOf`.
     bool evaluate(const std::function<std::string(const std::string& path)>& bitsOf) const;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ConditionExpression.h"
+#include "DataObjects.h"
 #include "EngineCommands.h"
 #include "EngineCore.h"
 #include "Numbers.h"
@@ -17,7 +18,7 @@ namespace OrvexEngine {
 namespace {
 struct Condition {
     int id = 0;
-    std::string expression, radix, label;
+    std::string expression, radix, label, scope;
     std::unique_ptr<ConditionExpression> parsed;
     std::map<std::string, ValueTarget> targets;
     std::vector<int> watches;
@@ -55,18 +56,68 @@ void removeCondition(std::map<int, std::unique_ptr<Condition>>::iterator it) {
     conditions.erase(it);
 }
 
-int addCondition(int id, const std::string& expressionArg, const std::string& radixName, const std::string& label) {
+// The watched objects of a condition, resolved the way every command resolves names: relative to
+// the scope the condition was added in, or absolute, with selects.
+class ConditionTargets {
+public:
+    explicit ConditionTargets(const std::string& scopePath) : scopePath_(scopePath) {
+        if (scopePath.empty()) return;
+        base_ = lookupPath(scopePath);
+        if (!base_ || !isScope(base_)) throw EngineError("cond-add: no such scope: " + scopePath);
+    }
+
+    const ValueTarget& of(const std::string& name) {
+        auto found = targets_.find(name);
+        if (found != targets_.end()) return found->second;
+        ValueTarget target;
+        try {
+            target = resolveValuePath(name, base_);
+        } catch (const EngineError& e) {
+            if (std::string(e.what()).compare(0, 13, "unknown path ") != 0) throw;
+            throw EngineError("\"" + name + "\" names no signal or variable" +
+                              (scopePath_.empty() ? std::string() : " in " + scopePath_) +
+                              " (a condition names signals relative to the current scope, or by absolute path)");
+        }
+        if (isMemory(target.object) || isReal(target.object))
+            throw EngineError("a condition cannot watch \"" + name + "\": it is a " +
+                              (isReal(target.object) ? "real" : "memory; name one word, such as mem[3]"));
+        return targets_.emplace(name, target).first->second;
+    }
+
+    std::map<std::string, ValueTarget>& all() { return targets_; }
+
+private:
+    std::string scopePath_;
+    vpiHandle base_ = nullptr;
+    std::map<std::string, ValueTarget> targets_;
+};
+
+int addCondition(int id, const std::string& expressionArg, const std::string& radixName, const std::string& label,
+                 const std::string& scopePath) {
     auto c = std::make_unique<Condition>();
     c->expression = stripOuterQuotes(expressionArg);
     c->radix = radixName;
     c->label = label;
-    c->parsed = std::make_unique<ConditionExpression>(c->expression, parseRadix(radixName));
-    for (const auto& path : c->parsed->signals()) {
-        ValueTarget target = resolveValuePath(path);
-        if (isMemory(target.object) || isReal(target.object))
-            throw EngineError("a condition cannot use \"" + path + "\"");
-        c->targets[path] = target;
-    }
+    c->scope = scopePath;
+    const Radix radix = parseRadix(radixName);
+    ConditionTargets targets(scopePath);
+    // A constant means what put of that text would write to the signal it is compared with;
+    // Verilog literals (4'd7) are taken in every radix.
+    auto readConstant = [&](const std::string& name, const std::string& constant) {
+        const ValueTarget& target = targets.of(name);
+        std::string bits;
+        try {
+            return valueBits(target, constant, parseBasedLiteral(constant, bits) ? Radix::Default : radix);
+        } catch (const EngineError&) {
+            throw EngineError("\"" + constant + "\" is not a constant for \"" + name + "\" in radix " +
+                              (radixName.empty() ? std::string("default") : radixName) +
+                              " (the right side of == and != is a constant in the condition's radix, or a "
+                              "Verilog literal such as 8'h2f; with the default radix, as show value prints it)");
+        }
+    };
+    c->parsed = std::make_unique<ConditionExpression>(c->expression, readConstant);
+    for (const auto& name : c->parsed->signals()) targets.of(name);
+    c->targets = std::move(targets.all());
     if (c->targets.empty()) throw EngineError("condition \"" + c->expression + "\" has no signal");
     c->id = id;
     for (const auto& entry : c->targets) c->watches.push_back(watchValueChange(entry.second.object, [id] { changed(id); }));
@@ -77,8 +128,10 @@ int addCondition(int id, const std::string& expressionArg, const std::string& ra
 }
 
 Orvex::Mi::Value condAdd(const std::vector<std::string>& args) {
-    expectArgs(args, 3, "cond-add");
-    return Orvex::Mi::Value::tuple().add("id", addCondition(nextId, args[0], args[1], args[2]));
+    // The fourth argument, the shell's current scope, came with relative names.
+    if (args.size() != 4) expectArgs(args, 3, "cond-add");
+    return Orvex::Mi::Value::tuple().add(
+        "id", addCondition(nextId, args[0], args[1], args[2], args.size() > 3 ? args[3] : std::string()));
 }
 
 Orvex::Mi::Value condRemoveLabel(const std::vector<std::string>& args) {
@@ -120,8 +173,8 @@ Orvex::Mi::Value condList(const std::vector<std::string>& args) {
 }
 
 Orvex::Mi::Value condRestore(const std::vector<std::string>& args) {
-    expectArgs(args, 4, "cond-restore");
-    addCondition(static_cast<int>(parseInteger(args[0], "condition id")), args[1], args[2], args[3]);
+    expectArgs(args, 5, "cond-restore");
+    addCondition(static_cast<int>(parseInteger(args[0], "condition id")), args[1], args[2], args[3], args[4]);
     return Orvex::Mi::Value::tuple();
 }
 
@@ -131,18 +184,19 @@ Orvex::Mi::Value condNextId(const std::vector<std::string>& args) {
     return Orvex::Mi::Value::tuple();
 }
 
-Registrar addRequest("cond-add", condAdd);
-Registrar removeLabelRequest("cond-remove-label", condRemoveLabel);
-Registrar removeIdRequest("cond-remove-id", condRemoveId);
-Registrar clearRequest("cond-clear", condClear);
-Registrar listRequest("cond-list", condList);
+Registrar addRequest(Orvex::Protocol::Request::CondAdd, condAdd);
+Registrar removeLabelRequest(Orvex::Protocol::Request::CondRemoveLabel, condRemoveLabel);
+Registrar removeIdRequest(Orvex::Protocol::Request::CondRemoveId, condRemoveId);
+Registrar clearRequest(Orvex::Protocol::Request::CondClear, condClear);
+Registrar listRequest(Orvex::Protocol::Request::CondList, condList);
 Registrar restoreRequest("cond-restore", condRestore);
 Registrar nextIdRequest("cond-next-id", condNextId);
 RestartStateRegistrar saved([] {
     std::vector<std::string> lines;
     for (const auto& entry : conditions)
         lines.push_back(replayLine("cond-restore", {std::to_string(entry.first), entry.second->expression,
-                                                    entry.second->radix, entry.second->label}));
+                                                    entry.second->radix, entry.second->label,
+                                                    entry.second->scope}));
     lines.push_back(replayLine("cond-next-id", {std::to_string(nextId)}));
     return lines;
 });

@@ -17,7 +17,7 @@ void checkKnown(const std::string& path, const char* what) {
     if (!designInfoKnows(path) && !handleOfPath(path)) throw EngineError(std::string(what) + ": no such object: " + path);
 }
 
-Registrar driversRequest("drivers", [](const Args& args) {
+Registrar driversRequest(Orvex::Protocol::Request::Drivers, [](const Args& args) {
     expectArgs(args, 1, "drivers");
     checkKnown(args[0], "drivers");
     Value list = Value::list();
@@ -32,7 +32,7 @@ Registrar driversRequest("drivers", [](const Args& args) {
     return result;
 });
 
-Registrar loadsRequest("loads", [](const Args& args) {
+Registrar loadsRequest(Orvex::Protocol::Request::Loads, [](const Args& args) {
     expectArgs(args, 1, "loads");
     checkKnown(args[0], "loads");
     Value list = Value::list();

@@ -138,7 +138,7 @@ Value design(const std::vector<std::string>& args) {
     return Value::tuple().add("resolution", precisionExponent()).add("tops", tops);
 }
 
-Registrar designRequest("design", design);
+Registrar designRequest(Orvex::Protocol::Request::Design, design);
 } // namespace
 
 } // namespace OrvexEngine

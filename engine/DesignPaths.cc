@@ -1,43 +1,115 @@
-// Protocol paths ("/tb/dut/q") to VPI handles and back, and simulation time in femtoseconds.
-#include <cctype>
-
+// Paths of the shared grammar ("/tb/dut/q", "/tb/g[1]/mem[2]") to VPI handles and back, and
+// simulation time in femtoseconds.
+#include "DataObjects.h"
 #include "EngineCommands.h"
 #include "EngineCore.h"
 
 namespace OrvexEngine {
 
 namespace {
-bool isPlainIdentifier(const std::string& name) {
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])) || name[0] == '$') return false;
-    for (char c : name)
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$')) return false;
-    return true;
+
+// A node of the design as the path grammar walks it: the design root, or a VPI handle.
+struct VpiNode {
+    vpiHandle handle = nullptr;
+    bool root = false;
+    explicit operator bool() const { return root || handle; }
+};
+
+bool named(vpiHandle object, const std::string& name) {
+    const char* own = vpi_get_str(vpiName, object);
+    return own && name == own;
 }
 
-/// "gen[2]" of a generate scope stays as it is; other unusual names become escaped identifiers.
-std::string vpiSegment(const std::string& segment) {
-    if (isPlainIdentifier(segment)) return segment;
-    std::size_t bracket = segment.find('[');
-    if (bracket != std::string::npos && segment.back() == ']' && isPlainIdentifier(segment.substr(0, bracket)))
-        return segment;
-    return "\\" + segment + " ";
+/// The first handle of an iteration with that name; the iteration is released either way.
+vpiHandle findNamed(PLI_INT32 type, vpiHandle scope, const std::string& name) {
+    vpiHandle it = vpi_iterate(type, scope);
+    while (vpiHandle object = it ? vpi_scan(it) : nullptr) {
+        if (named(object, name)) {
+            vpi_free_object(it);
+            return object;
+        }
+    }
+    return nullptr;
+}
+
+struct VpiWalk {
+    VpiNode root() const { return VpiNode{nullptr, true}; }
+    bool isRoot(VpiNode node) const { return node.root; }
+    VpiNode parent(VpiNode node) const {
+        return VpiNode{node.root ? nullptr : vpi_handle(vpiScope, node.handle), false};
+    }
+    VpiNode childScope(VpiNode node, const std::string& name) const {
+        if (node.root) return VpiNode{findNamed(vpiModule, nullptr, name), false};
+        vpiHandle it = vpi_iterate(vpiInternalScope, node.handle);
+        while (vpiHandle scope = it ? vpi_scan(it) : nullptr) {
+            if (isScope(scope) && named(scope, name)) {
+                vpi_free_object(it);
+                return VpiNode{scope, false};
+            }
+        }
+        return VpiNode{};
+    }
+    VpiNode dataObject(VpiNode node, const std::string& name) const {
+        static const PLI_INT32 kinds[] = {vpiNet,       vpiReg,        vpiIntegerVar, vpiRealVar,
+                                          vpiTimeVar,   vpiParameter,  vpiNamedEvent, vpiMemory,
+                                          vpiRegArray,  vpiNetArray};
+        for (PLI_INT32 kind : kinds)
+            if (vpiHandle object = findNamed(kind, node.handle, name)) return VpiNode{object, false};
+        return VpiNode{};
+    }
+};
+
+/// A path text parsed, or EngineError with the grammar's message.
+Orvex::HdlPath::Path parsed(const std::string& path) {
+    try {
+        return Orvex::HdlPath::parse(path);
+    } catch (const Orvex::HdlPath::PathError& e) {
+        throw EngineError(e.what());
+    }
+}
+
+/// Splits a VPI full name ("top.g[1].\a.b .q") into its names, escapes removed.
+std::vector<std::string> fullNameParts(const std::string& text) {
+    std::vector<std::string> parts(1);
+    bool escaped = false;
+    for (char c : text) {
+        if (escaped) {
+            if (c == ' ') escaped = false;
+            else parts.back() += c;
+        } else if (c == '\\' && parts.back().empty()) {
+            escaped = true;
+        } else if (c == '.') {
+            parts.emplace_back();
+        } else {
+            parts.back() += c;
+        }
+    }
+    return parts;
 }
 } // namespace
 
+PathTarget resolvePath(const std::string& path, vpiHandle base) {
+    const Orvex::HdlPath::Path parsedPath = parsed(path);
+    PathTarget target;
+    if (!parsedPath.absolute && !base) return target;
+    VpiWalk walk;
+    const auto found = Orvex::HdlPath::resolve(parsedPath, walk, VpiNode{base, false});
+    target.root = found.scope.root;
+    target.scope = found.scope.handle;
+    target.object = found.object.handle;
+    target.selects = found.selects;
+    return target;
+}
+
 vpiHandle lookupPath(const std::string& path) {
-    if (path.size() < 2 || path[0] != '/') return nullptr;
-    std::string name;
-    std::size_t start = 1;
-    while (start <= path.size()) {
-        std::size_t slash = path.find('/', start);
-        if (slash == std::string::npos) slash = path.size();
-        std::string segment = path.substr(start, slash - start);
-        if (segment.empty()) return nullptr;
-        if (!name.empty()) name += '.';
-        name += vpiSegment(segment);
-        start = slash + 1;
+    PathTarget target;
+    try {
+        target = resolvePath(path);
+    } catch (const EngineError&) {
+        return nullptr;
     }
-    return vpi_handle_by_name(const_cast<char*>(name.c_str()), nullptr);
+    if (target.object) return target.selects.empty() ? target.object : nullptr;
+    return target.scope;
 }
 
 vpiHandle findPath(const std::string& path) {
@@ -48,22 +120,9 @@ vpiHandle findPath(const std::string& path) {
 
 std::string pathOf(vpiHandle object) {
     const char* full = vpi_get_str(vpiFullName, object);
-    std::string text = full ? full : "";
-    std::string out = "/";
-    bool escaped = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (escaped) {
-            if (c == ' ') escaped = false;
-            else out += c;
-        } else if (c == '\\') {
-            escaped = true;
-        } else if (c == '.') {
-            out += '/';
-        } else {
-            out += c;
-        }
-    }
+    std::string out;
+    for (const std::string& part : fullNameParts(full ? full : ""))
+        out += "/" + Orvex::HdlPath::nameText(part);
     return out;
 }
 

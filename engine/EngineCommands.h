@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Mi.h"
+#include "ProtocolWords.h"
 
 namespace OrvexEngine {
 

@@ -8,22 +8,36 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <vpi_user.h>
 
+#include "HdlPath.h"
 #include "Mi.h"
 
 namespace OrvexEngine {
 
 // ---- Design lookup ---------------------------------------------------------------------------
 
-/// The handle of a scope or whole object named by a protocol path ("/tb/dut/q"), or null when
-/// the path names nothing. Index and slice suffixes are not accepted here (see resolveValuePath
-/// in the value code for those).
+/// What a path of the shared grammar (HdlPath.h) names: a scope (or the design root), or a data
+/// object with the selects still to apply to it.
+struct PathTarget {
+    bool root = false;
+    vpiHandle scope = nullptr;
+    vpiHandle object = nullptr;
+    std::vector<Orvex::HdlPath::Select> selects;
+};
+/// Resolves an absolute path, or a relative one from the scope `base` (none: relative paths name
+/// nothing). A malformed path throws EngineError with the grammar's message; a path that names
+/// nothing gives an empty target.
+PathTarget resolvePath(const std::string& path, vpiHandle base = nullptr);
+/// The handle of a scope or whole object named by an absolute path ("/tb/dut/q"), or null when
+/// the path names nothing or is malformed. Selects are not accepted here (see resolveValuePath
+/// in the value code and handleOfPath in the output code for those).
 vpiHandle lookupPath(const std::string& path);
 /// As lookupPath, but throws EngineError("unknown path \"...\"") when nothing is found.
 vpiHandle findPath(const std::string& path);
-/// The protocol path ("/tb/dut/q") of a scope or object handle.
+/// The canonical path ("/tb/dut/q", "/tb/\a+b /q") of a scope or object handle.
 std::string pathOf(vpiHandle object);
 
 // ---- Time ------------------------------------------------------------------------------------

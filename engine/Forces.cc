@@ -114,8 +114,8 @@ Orvex::Mi::Value forceRemove(const std::vector<std::string>& args) {
     return Orvex::Mi::Value::tuple();
 }
 
-Registrar addRequest("force-add", forceAdd);
-Registrar removeRequest("force-remove", forceRemove);
+Registrar addRequest(Orvex::Protocol::Request::ForceAdd, forceAdd);
+Registrar removeRequest(Orvex::Protocol::Request::ForceRemove, forceRemove);
 } // namespace
 
 } // namespace OrvexEngine

@@ -28,25 +28,25 @@ std::string joined(const std::vector<std::string>& items) {
     return out;
 }
 
-Registrar nameRequest("wdb", [](const Args& args) {
+Registrar nameRequest(Orvex::Protocol::Request::Wdb, [](const Args& args) {
     expectArgs(args, 1, "wdb");
     wdb().setFileName(args[0]);
     return Value::tuple();
 });
 
-Registrar startRequest("ntrace-start", [](const Args& args) {
+Registrar startRequest(Orvex::Protocol::Request::NtraceStart, [](const Args& args) {
     expectArgs(args, 0, "ntrace-start");
     wdb().start();
     return Value::tuple();
 });
 
-Registrar stopRequest("ntrace-stop", [](const Args& args) {
+Registrar stopRequest(Orvex::Protocol::Request::NtraceStop, [](const Args& args) {
     expectArgs(args, 0, "ntrace-stop");
     wdb().off();
     return Value::tuple();
 });
 
-Registrar blockRequest("ntrace-select-block", [](const Args& args) {
+Registrar blockRequest(Orvex::Protocol::Request::NtraceSelectBlock, [](const Args& args) {
     expectArgs(args, 3, "ntrace-select-block");
     vpiHandle scope = scopeOfPath(args[0], "ntrace-select-block");
     const bool all = parseFlag(args[1], "ntrace-select-block all");
@@ -63,7 +63,7 @@ Registrar blockRequest("ntrace-select-block", [](const Args& args) {
     return Value::tuple();
 });
 
-Registrar objectRequest("ntrace-select-object", [](const Args& args) {
+Registrar objectRequest(Orvex::Protocol::Request::NtraceSelectObject, [](const Args& args) {
     expectArgs(args, 2, "ntrace-select-object");
     vpiHandle object = handleOfPath(args[0]);
     if (!object || isBlockScope(object)) throw EngineError("ntrace-select-object: no such object: " + args[0]);

@@ -1,6 +1,7 @@
 // Design values through VPI: path suffixes, bit strings, memories and reals.
 #include "ObjectValues.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <vector>
 
@@ -11,33 +12,6 @@
 namespace OrvexEngine {
 
 namespace {
-struct Suffix {
-    bool range;
-    std::int64_t left, right;
-};
-
-/// Splits "/tb/x[3][7:0]" into "/tb/x" and its bracket groups.
-std::string splitSuffixes(const std::string& path, std::vector<Suffix>& suffixes) {
-    std::string base = path;
-    std::vector<std::string> groups;
-    while (!base.empty() && base.back() == ']') {
-        std::size_t open = base.rfind('[');
-        if (open == std::string::npos) throw EngineError("bad index in \"" + path + "\"");
-        groups.insert(groups.begin(), base.substr(open + 1, base.size() - open - 2));
-        base.erase(open);
-    }
-    // A generate scope such as /tb/g[1]/x keeps its brackets: they are not at the end.
-    for (const auto& group : groups) {
-        std::size_t colon = group.find(':');
-        Suffix s{};
-        s.range = colon != std::string::npos;
-        s.left = parseInteger(s.range ? group.substr(0, colon) : group, "index");
-        s.right = s.range ? parseInteger(group.substr(colon + 1), "index") : s.left;
-        suffixes.push_back(s);
-    }
-    return base;
-}
-
 int intProperty(vpiHandle object, int property) {
     vpiHandle range = vpi_handle(property, object);
     if (!range) return 0;
@@ -58,10 +32,17 @@ std::string fullBits(vpiHandle object) {
 Radix defaultRadix(vpiHandle object, int width) {
     switch (vpi_get(vpiType, object)) {
     case vpiIntegerVar: return Radix::Dec;
-    case vpiTimeVar: return Radix::Unsigned;
+    case vpiTimeVar: return Radix::Unsigned; // time is an unsigned integer: decimal, never negative
     default: break;
     }
     return width == 1 ? Radix::Bin : Radix::Hex;
+}
+
+/// The radix "default" stands for with this target: what show value prints it in.
+Radix displayRadix(const ValueTarget& target) {
+    const int width = targetWidth(target);
+    if (target.sliced) return width == 1 ? Radix::Bin : Radix::Hex;
+    return defaultRadix(target.object, width);
 }
 } // namespace
 
@@ -88,43 +69,37 @@ bool isDataObject(vpiHandle object) {
     }
 }
 
-ValueTarget resolveValuePath(const std::string& path) {
-    std::vector<Suffix> suffixes;
+ValueTarget resolveValuePath(const std::string& path, vpiHandle base) {
     ValueTarget target;
     target.path = path;
-    std::string base = splitSuffixes(path, suffixes);
-    target.object = lookupPath(base);
-    if (!target.object && !suffixes.empty()) {
-        // The last bracket group may belong to the name (a generate scope): try it whole.
-        target.object = lookupPath(path);
-        suffixes.clear();
-    }
+    PathTarget found = resolvePath(path, base);
+    target.object = found.object;
     if (!target.object || !isDataObject(target.object)) throw EngineError("unknown path \"" + path + "\"");
+    const std::vector<Orvex::HdlPath::Select>& selects = found.selects;
     std::size_t next = 0;
-    if (isMemory(target.object)) {
-        if (next < suffixes.size()) {
-            if (suffixes[next].range) throw EngineError("a memory takes a word index, not a range: \"" + path + "\"");
-            vpiHandle word = vpi_handle_by_index(target.object, static_cast<PLI_INT32>(suffixes[next].left));
-            if (!word) throw EngineError("index out of range in \"" + path + "\"");
-            target.object = word;
-            ++next;
-        } else if (!suffixes.empty()) {
-            throw EngineError("bad index in \"" + path + "\"");
-        }
+    if (isMemory(target.object) && !selects.empty()) {
+        if (selects[0].range) throw EngineError("a memory takes a word index, not a range: \"" + path + "\"");
+        vpiHandle word = vpi_handle_by_index(target.object, static_cast<PLI_INT32>(selects[0].left));
+        if (!word) throw EngineError("index " + std::to_string(selects[0].left) + " out of range in \"" + path + "\"");
+        target.object = word;
+        ++next;
     }
-    if (next < suffixes.size()) {
-        if (next + 1 != suffixes.size() || isMemory(target.object) || isReal(target.object))
-            throw EngineError("bad index in \"" + path + "\"");
+    if (next < selects.size()) {
+        if (next + 1 != selects.size() || isMemory(target.object) || isReal(target.object))
+            throw EngineError("bad select in \"" + path + "\": a memory takes a word index, then a bit or a range of the word");
         int width = vpi_get(vpiSize, target.object);
         int msb = intProperty(target.object, vpiLeftRange);
         int lsb = intProperty(target.object, vpiRightRange);
-        if (vpi_get(vpiType, target.object) == vpiIntegerVar) { msb = width - 1; lsb = 0; }
+        if (vpi_get(vpiType, target.object) == vpiIntegerVar || vpi_get(vpiType, target.object) == vpiTimeVar) {
+            msb = width - 1;
+            lsb = 0;
+        }
         auto position = [&](std::int64_t bit) -> int {
             std::int64_t pos = msb >= lsb ? msb - bit : bit - msb;
             if (pos < 0 || pos >= width) throw EngineError("index " + std::to_string(bit) + " out of range in \"" + path + "\"");
             return static_cast<int>(pos);
         };
-        int a = position(suffixes[next].left), b = position(suffixes[next].right);
+        int a = position(selects[next].left), b = position(selects[next].right);
         target.sliced = true;
         target.first = std::min(a, b);
         target.count = std::abs(a - b) + 1;
@@ -172,10 +147,22 @@ std::string formatValue(const ValueTarget& target, Radix radix) {
         vpi_get_value(object, &v);
         return formatReal(v.value.real); // a real reads the same in every radix
     }
-    std::string bits = readBits(target);
-    if (radix == Radix::Default) radix = target.sliced ? (bits.size() == 1 ? Radix::Bin : Radix::Hex)
-                                                      : defaultRadix(object, static_cast<int>(bits.size()));
-    return formatBits(bits, radix);
+    if (radix == Radix::Default) radix = displayRadix(target);
+    return formatBits(readBits(target), radix);
+}
+
+std::string valueBits(const ValueTarget& target, const std::string& text, Radix radix) {
+    const int width = targetWidth(target);
+    std::string bits;
+    if (radix == Radix::Default) {
+        if (parseBasedLiteral(text, bits)) return parseValue(text, Radix::Default, width);
+        radix = displayRadix(target);
+    }
+    // What the decimal and ascii radixes print for an unknown or empty value reads back.
+    if ((radix == Radix::Dec || radix == Radix::Unsigned) && (text == "x" || text == "z" || text == "X" || text == "Z"))
+        return std::string(static_cast<std::size_t>(width), static_cast<char>(std::tolower(text[0])));
+    if (radix == Radix::Ascii && text.empty()) return std::string(static_cast<std::size_t>(width), '0');
+    return parseValue(text, radix, width);
 }
 
 void writeValue(const ValueTarget& target, const std::string& text, Radix radix, int flags) {
@@ -193,7 +180,7 @@ void writeValue(const ValueTarget& target, const std::string& text, Radix radix,
         v.format = vpiRealVal;
         v.value.real = real;
     } else {
-        bits = parseValue(text, radix, targetWidth(target));
+        bits = valueBits(target, text, radix);
         if (target.sliced) {
             std::string whole = fullBits(object);
             whole.replace(target.first, target.count, bits);

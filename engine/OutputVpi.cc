@@ -1,4 +1,4 @@
-// Protocol paths to VPI handles, scope and object kinds, time.
+// Paths to the VPI handles the output writers take, scope and object kinds, time.
 #include "OutputVpi.h"
 
 #include <cerrno>
@@ -9,12 +9,6 @@
 namespace OrvexEngine {
 
 namespace {
-
-vpiHandle byName(const std::string& dotted) {
-    std::vector<char> name(dotted.begin(), dotted.end());
-    name.push_back('\0');
-    return vpi_handle_by_name(name.data(), nullptr);
-}
 
 std::vector<vpiHandle> collect(PLI_INT32 type, vpiHandle ref) {
     std::vector<vpiHandle> out;
@@ -27,33 +21,24 @@ std::vector<vpiHandle> collect(PLI_INT32 type, vpiHandle ref) {
 } // namespace
 
 vpiHandle handleOfPath(const std::string& path) {
-    if (path.size() < 2 || path[0] != '/') return nullptr;
-    std::string dotted = path.substr(1);
-    for (char& c : dotted)
-        if (c == '/') c = '.';
-    long index = 0;
-    bool indexed = false;
-    if (dotted.back() == ']') {
-        const std::size_t open = dotted.rfind('[');
-        if (open == std::string::npos || open == 0) return nullptr;
-        const std::string digits = dotted.substr(open + 1, dotted.size() - open - 2);
-        char* end = nullptr;
-        errno = 0;
-        index = std::strtol(digits.c_str(), &end, 10);
-        if (digits.empty() || *end != '\0' || errno) return nullptr;
-        dotted.erase(open);
-        indexed = true;
+    PathTarget target;
+    try {
+        target = resolvePath(path);
+    } catch (const EngineError&) {
+        return nullptr;
     }
-    vpiHandle object = byName(dotted);
-    if (!object || !indexed) return object;
-    if (!isArray(object)) return nullptr;
-    return vpi_handle_by_index(object, static_cast<PLI_INT32>(index));
+    if (!target.object) return target.scope;
+    if (target.selects.empty()) return target.object;
+    // One index of an array names its word; other selects name no handle of their own.
+    if (target.selects.size() != 1 || target.selects[0].range || !isArray(target.object)) return nullptr;
+    return vpi_handle_by_index(target.object, static_cast<PLI_INT32>(target.selects[0].left));
 }
 
 vpiHandle scopeOfPath(const std::string& path, const char* what) {
-    vpiHandle scope = handleOfPath(path);
-    if (!scope || !isBlockScope(scope)) throw EngineError(std::string(what) + ": no such block: " + path);
-    return scope;
+    PathTarget target = resolvePath(path);
+    if (!target.scope || !isBlockScope(target.scope))
+        throw EngineError(std::string(what) + ": no such block: " + path);
+    return target.scope;
 }
 
 bool isBlockScope(vpiHandle object) {

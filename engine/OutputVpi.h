@@ -12,10 +12,11 @@
 
 namespace OrvexEngine {
 
-/// The object or scope named by a protocol path; null when there is none. "/tb/mem[3]" gives the
-/// array word.
+/// The object or scope named by an absolute path of the shared grammar; null when there is none.
+/// "/tb/mem[3]" gives the array word, "/tb/g[1]" the generate scope.
 vpiHandle handleOfPath(const std::string& path);
-/// The scope named by a path; throws EngineError "<what>: no such block: <path>" otherwise.
+/// The scope named by a path; throws EngineError "<what>: no such block: <path>" otherwise (and
+/// the grammar's message for a malformed path).
 vpiHandle scopeOfPath(const std::string& path, const char* what);
 
 /// True for module, task, function, named begin/fork and generate scopes.

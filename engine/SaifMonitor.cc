@@ -270,7 +270,7 @@ void SaifMonitor::schedule() {
     }
 }
 
-Registrar openRequest("saif-open", [](const Args& args) {
+Registrar openRequest(Orvex::Protocol::Request::SaifOpen, [](const Args& args) {
     expectArgs(args, 4, "saif-open");
     vpiHandle scope = scopeOfPath(args[0], "saif-open");
     if (args[1].empty()) throw EngineError("saif-open: empty file name");
@@ -280,7 +280,7 @@ Registrar openRequest("saif-open", [](const Args& args) {
     return Value::tuple();
 });
 
-Registrar closeRequest("saif-close", [](const Args& args) {
+Registrar closeRequest(Orvex::Protocol::Request::SaifClose, [](const Args& args) {
     expectArgs(args, 0, "saif-close");
     if (!monitor().isOpen()) throw EngineError("saif-close: no SAIF file is open");
     monitor().close();

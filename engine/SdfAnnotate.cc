@@ -152,7 +152,7 @@ void tell(const std::vector<std::string>& messages, const std::string& prefix) {
         engineMessage(prefix + std::to_string(messages.size() - MaxMessages) + " more not shown");
 }
 
-Registrar annotateRequest("sdf-annotate", [](const Args& args) {
+Registrar annotateRequest(Orvex::Protocol::Request::SdfAnnotate, [](const Args& args) {
     expectArgs(args, 5, "sdf-annotate");
     const std::string& kindText = args[0];
     if (kindText != "0" && kindText != "1" && kindText != "2")

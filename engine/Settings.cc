@@ -46,10 +46,10 @@ Orvex::Mi::Value lineTrace(const std::vector<std::string>& args) {
     return Orvex::Mi::Value::tuple();
 }
 
-Registrar displayLengthRequest("array-display-length", setDisplayLength);
-Registrar traceableSizeRequest("max-traceable-size", setTraceableSize);
-Registrar ptraceRequest("ptrace", processTrace);
-Registrar ltraceRequest("ltrace", lineTrace);
+Registrar displayLengthRequest(Orvex::Protocol::Request::ArrayDisplayLength, setDisplayLength);
+Registrar traceableSizeRequest(Orvex::Protocol::Request::MaxTraceableSize, setTraceableSize);
+Registrar ptraceRequest(Orvex::Protocol::Request::Ptrace, processTrace);
+Registrar ltraceRequest(Orvex::Protocol::Request::Ltrace, lineTrace);
 RestartStateRegistrar saved([] {
     return std::vector<std::string>{
         replayLine("array-display-length", {std::to_string(displayLength)}),

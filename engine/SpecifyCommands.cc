@@ -8,19 +8,19 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-Registrar pathPulse("path-pulse", [](const Args& args) -> Orvex::Mi::Value {
+Registrar pathPulse(Orvex::Protocol::Request::PathPulse, [](const Args& args) -> Orvex::Mi::Value {
     expectArgs(args, 2, "path-pulse");
     throw EngineError("specify pathpulse is not supported by this engine: vvp cannot change path pulse limits "
                       "during the simulation");
 });
 
-Registrar pulseStyle("pulse-style", [](const Args& args) -> Orvex::Mi::Value {
+Registrar pulseStyle(Orvex::Protocol::Request::PulseStyle, [](const Args& args) -> Orvex::Mi::Value {
     expectArgs(args, 1, "pulse-style");
     throw EngineError("specify pulsestyle is not supported by this engine: vvp cannot change the pulse style "
                       "during the simulation");
 });
 
-Registrar showCancelled("show-cancelled", [](const Args& args) -> Orvex::Mi::Value {
+Registrar showCancelled(Orvex::Protocol::Request::ShowCancelled, [](const Args& args) -> Orvex::Mi::Value {
     expectArgs(args, 1, "show-cancelled");
     throw EngineError(std::string("specify ") + (args[0] == "0" ? "noshowcancelled" : "showcancelled") +
                       " is not supported by this engine: vvp cannot show cancelled events");

@@ -37,9 +37,9 @@ Orvex::Mi::Value setValue(const std::vector<std::string>& args) {
     return Orvex::Mi::Value::tuple();
 }
 
-Registrar valueRequest("value", value);
-Registrar valuesRequest("values", values);
-Registrar setValueRequest("set-value", setValue);
+Registrar valueRequest(Orvex::Protocol::Request::Value, value);
+Registrar valuesRequest(Orvex::Protocol::Request::Values, values);
+Registrar setValueRequest(Orvex::Protocol::Request::SetValue, setValue);
 } // namespace
 
 } // namespace OrvexEngine

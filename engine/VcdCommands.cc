@@ -23,13 +23,13 @@ VcdWriter& vcd() {
     return *writer;
 }
 
-Registrar fileRequest("vcd-file", [](const Args& args) {
+Registrar fileRequest(Orvex::Protocol::Request::VcdFile, [](const Args& args) {
     expectArgs(args, 1, "vcd-file");
     vcd().setFileName(args[0]);
     return Value::tuple();
 });
 
-Registrar varsRequest("vcd-vars", [](const Args& args) {
+Registrar varsRequest(Orvex::Protocol::Request::VcdVars, [](const Args& args) {
     expectArgs(args, 2, "vcd-vars");
     vpiHandle scope = scopeOfPath(args[0], "vcd-vars");
     const std::int64_t level = parseCount(args[1], "vcd-vars level");
@@ -38,25 +38,25 @@ Registrar varsRequest("vcd-vars", [](const Args& args) {
     return Value::tuple();
 });
 
-Registrar onRequest("vcd-on", [](const Args& args) {
+Registrar onRequest(Orvex::Protocol::Request::VcdOn, [](const Args& args) {
     expectArgs(args, 0, "vcd-on");
     vcd().on();
     return Value::tuple();
 });
 
-Registrar offRequest("vcd-off", [](const Args& args) {
+Registrar offRequest(Orvex::Protocol::Request::VcdOff, [](const Args& args) {
     expectArgs(args, 0, "vcd-off");
     vcd().off();
     return Value::tuple();
 });
 
-Registrar flushRequest("vcd-flush", [](const Args& args) {
+Registrar flushRequest(Orvex::Protocol::Request::VcdFlush, [](const Args& args) {
     expectArgs(args, 0, "vcd-flush");
     vcd().flush();
     return Value::tuple();
 });
 
-Registrar limitRequest("vcd-limit", [](const Args& args) {
+Registrar limitRequest(Orvex::Protocol::Request::VcdLimit, [](const Args& args) {
     expectArgs(args, 1, "vcd-limit");
     const std::int64_t bytes = parseCount(args[0], "vcd-limit");
     vcd().setLimit(static_cast<std::uint64_t>(bytes));

@@ -2,6 +2,8 @@
 // and source places.
 #include "DesignLoader.h"
 
+#include "ProtocolWords.h"
+
 namespace Tavrin {
 
 namespace {
@@ -16,41 +18,41 @@ const Value* listField(const Value& tuple, const char* name) {
 int loadObject(const Value& object, IBlock* parent, DataReader& reader) {
     if (object.kind != Value::Kind::Tuple)
         return 1;
-    const std::string kind = object.get("kind");
+    const std::string kind = object.get(Orvex::Protocol::Field::Kind);
     IDataObj* added = reader.addObject(
-        parent, object.get("name"), objectClassOf(kind, object.get("dir")), typeClassOf(kind),
-        objectKindOf(kind, object.getInt("width", 1), object.getInt("size", 0)));
+        parent, object.get(Orvex::Protocol::Field::Name), objectClassOf(kind, object.get(Orvex::Protocol::Field::Dir)), typeClassOf(kind),
+        objectKindOf(kind, object.getInt(Orvex::Protocol::Field::Width, 1), object.getInt(Orvex::Protocol::Field::Size, 0)));
     if (!added)
         return 1;
-    const std::string file = object.get("file");
+    const std::string file = object.get(Orvex::Protocol::Field::File);
     if (!file.empty())
-        reader.setLocation(added, file, static_cast<int>(object.getInt("line")));
+        reader.setLocation(added, file, static_cast<int>(object.getInt(Orvex::Protocol::Field::Line)));
     return 0;
 }
 
 int loadScope(const Value& scope, IBlock* parent, DataReader& reader) {
     if (scope.kind != Value::Kind::Tuple)
         return 1;
-    const std::string kind = scope.get("kind");
+    const std::string kind = scope.get(Orvex::Protocol::Field::Kind);
     const int blockKind = blockKindOf(kind);
     // Objects of enclosing scopes are visible from every Verilog scope but a module instance.
-    IBlock* block = reader.addBlock(parent, scope.get("name"), blockKind,
+    IBlock* block = reader.addBlock(parent, scope.get(Orvex::Protocol::Field::Name), blockKind,
                                     blockKind == VerilogProcess, blockKind == VerilogInstance);
     if (!block)
         return 1;
-    const std::string file = scope.get("file");
+    const std::string file = scope.get(Orvex::Protocol::Field::File);
     if (!file.empty())
-        reader.setLocation(block, file, static_cast<int>(scope.getInt("line")));
-    const std::string instantiationFile = scope.get("ifile");
+        reader.setLocation(block, file, static_cast<int>(scope.getInt(Orvex::Protocol::Field::Line)));
+    const std::string instantiationFile = scope.get(Orvex::Protocol::Field::InstanceFile);
     if (!instantiationFile.empty())
         reader.setInstantiation(block, instantiationFile,
-                                static_cast<int>(scope.getInt("iline")));
+                                static_cast<int>(scope.getInt(Orvex::Protocol::Field::InstanceLine)));
 
     int skipped = 0;
-    if (const Value* objects = listField(scope, "objects"))
+    if (const Value* objects = listField(scope, Orvex::Protocol::Field::Objects))
         for (const Value& object : objects->items)
             skipped += loadObject(object, block, reader);
-    if (const Value* children = listField(scope, "children"))
+    if (const Value* children = listField(scope, Orvex::Protocol::Field::Children))
         for (const Value& child : children->items)
             skipped += loadScope(child, block, reader);
     return skipped;
@@ -59,43 +61,43 @@ int loadScope(const Value& scope, IBlock* parent, DataReader& reader) {
 } // namespace
 
 int blockKindOf(const std::string& scopeKind) {
-    if (scopeKind == "module")
+    if (scopeKind == Orvex::Protocol::ScopeKind::Module)
         return VerilogInstance;
-    if (scopeKind == "task" || scopeKind == "function")
+    if (scopeKind == Orvex::Protocol::ScopeKind::Task || scopeKind == Orvex::Protocol::ScopeKind::Function)
         return VerilogTask;
-    if (scopeKind == "begin" || scopeKind == "fork" || scopeKind == "generate")
+    if (scopeKind == Orvex::Protocol::ScopeKind::Begin || scopeKind == Orvex::Protocol::ScopeKind::Fork || scopeKind == Orvex::Protocol::ScopeKind::Generate)
         return VerilogInternalBlock;
-    if (scopeKind == "initial" || scopeKind == "always" || scopeKind == "final")
+    if (scopeKind == Orvex::Protocol::ScopeKind::Initial || scopeKind == Orvex::Protocol::ScopeKind::Always || scopeKind == Orvex::Protocol::ScopeKind::Final)
         return VerilogProcess;
     return UnknownBlock;
 }
 
 int objectClassOf(const std::string& objectKind, const std::string& direction) {
-    if (direction == "in")
+    if (direction == Orvex::Protocol::Direction::In)
         return PortIn;
-    if (direction == "out")
+    if (direction == Orvex::Protocol::Direction::Out)
         return PortOut;
-    if (direction == "inout")
+    if (direction == Orvex::Protocol::Direction::Inout)
         return PortInout;
-    if (objectKind == "net")
+    if (objectKind == Orvex::Protocol::ObjectKind::Net)
         return SignalClass;
-    if (objectKind == "parameter" || objectKind == "localparam")
+    if (objectKind == Orvex::Protocol::ObjectKind::Parameter || objectKind == Orvex::Protocol::ObjectKind::Localparam)
         return ParameterClass;
-    if (objectKind == "event")
+    if (objectKind == Orvex::Protocol::ObjectKind::Event)
         return EventClass;
     return VariableClass; // reg, integer, real, realtime, time, memory
 }
 
 int typeClassOf(const std::string& objectKind) {
-    if (objectKind == "real" || objectKind == "realtime")
+    if (objectKind == Orvex::Protocol::ObjectKind::Real || objectKind == Orvex::Protocol::ObjectKind::Realtime)
         return RealTypeClass;
-    if (objectKind == "integer")
+    if (objectKind == Orvex::Protocol::ObjectKind::Integer)
         return IntegerTypeClass;
     return LogicTypeClass;
 }
 
 int objectKindOf(const std::string& objectKind, long long width, long long size) {
-    if (objectKind == "memory" || size > 0)
+    if (objectKind == Orvex::Protocol::ObjectKind::Memory || size > 0)
         return ArrayObjectKind;
     if (width > 1)
         return VectorObjectKind;
@@ -105,7 +107,7 @@ int objectKindOf(const std::string& objectKind, long long width, long long size)
 int loadDesign(const Value& designResult, DataReader& reader) {
     reader.clear();
     int skipped = 0;
-    if (const Value* tops = listField(designResult, "tops"))
+    if (const Value* tops = listField(designResult, Orvex::Protocol::Field::Tops))
         for (const Value& top : tops->items)
             skipped += loadScope(top, nullptr, reader);
     return skipped;

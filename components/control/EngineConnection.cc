@@ -5,6 +5,7 @@
 #include <cxxabi.h>
 
 #include "DesignLoader.h"
+#include "ProtocolWords.h"
 #include "orvex/Exceptions.h"
 
 namespace Tavrin {
@@ -52,7 +53,7 @@ EngineConnection::~EngineConnection() {
     if (isRunning()) {
         expectEnd();
         try {
-            request("exit", {}, EndPolicy::Accepted,
+            request(Orvex::Protocol::Request::Exit, {}, EndPolicy::Accepted,
                     std::chrono::duration_cast<std::chrono::milliseconds>(ExitWait));
         } catch (const Orvex::Exception&) {
             // An engine that does not take `exit` is killed below.
@@ -122,7 +123,7 @@ Value EngineConnection::request(const std::string& command, const std::vector<st
             generation = generation_;
             timeout = limit.count() > 0 ? limit : timeout_;
             pending_[token] = &pending;
-            if (command == "quit")
+            if (command == Orvex::Protocol::Request::Quit)
                 quitToken_ = token;
         }
         // A line that cannot be written (an engine gone or not reading) is not an answer either:
@@ -155,10 +156,10 @@ Value EngineConnection::request(const std::string& command, const std::vector<st
         if (!pending.failure.empty())
             ORVEX_THROW(CommandErrorException, pending.failure);
         const Record& result = pending.record;
-        if (result.cls == "done")
+        if (result.cls == Orvex::Protocol::Record::Done)
             return result.fields;
-        if (result.cls == "error")
-            ORVEX_THROW(CommandErrorException, result.fields.get("msg", "Request failed"));
+        if (result.cls == Orvex::Protocol::Record::Error)
+            ORVEX_THROW(CommandErrorException, result.fields.get(Orvex::Protocol::Field::Msg, "Request failed"));
         ORVEX_THROW(CommandErrorException,
                     "Unexpected answer '" + result.cls + "' from the simulation engine");
     }
@@ -257,8 +258,8 @@ void EngineConnection::recordReceived(const std::string& line) {
             break; // the answer to a request that has given up waiting
         // The engine may end right after accepting a quit, before the requester wakes up: the
         // end must already count as asked for.
-        if (record.token == quitToken_ && record.cls == "done" &&
-            record.fields.get("accepted") == "1")
+        if (record.token == quitToken_ && record.cls == Orvex::Protocol::Record::Done &&
+            record.fields.get(Orvex::Protocol::Field::Accepted) == "1")
             expectEnd_ = true;
         found->second->answered = true;
         found->second->record = std::move(record);
@@ -271,22 +272,22 @@ void EngineConnection::recordReceived(const std::string& line) {
 
 void EngineConnection::handleAsync(const Record& record) {
     QueuedEvent item;
-    if (record.cls == "ready") {
+    if (record.cls == Orvex::Protocol::Record::Ready) {
         item.ready = true;
         item.event.kind = EngineReadyEvent;
-        item.resolution = static_cast<int>(record.fields.getInt("resolution", -15));
-        const std::string version = record.fields.get("version", "1");
+        item.resolution = static_cast<int>(record.fields.getInt(Orvex::Protocol::Field::Resolution, -15));
+        const std::string version = record.fields.get(Orvex::Protocol::Field::Version, "1");
         if (version != "1")
             queueText("The simulation engine speaks protocol version " + version +
                       "; this control speaks version 1.\n");
-    } else if (record.cls == "stopped") {
+    } else if (record.cls == Orvex::Protocol::Record::Stopped) {
         item.event.kind = NamedSimulationEvent;
-        item.event.name = record.fields.get("reason");
-        item.event.file = record.fields.get("file");
-        item.event.time = record.fields.getInt("time");
-        item.event.line = static_cast<int>(record.fields.getInt("line"));
-        item.event.conditionId = static_cast<int>(record.fields.getInt("id"));
-    } else if (record.cls == "capture-resumed") {
+        item.event.name = record.fields.get(Orvex::Protocol::Field::Reason);
+        item.event.file = record.fields.get(Orvex::Protocol::Field::File);
+        item.event.time = record.fields.getInt(Orvex::Protocol::Field::Time);
+        item.event.line = static_cast<int>(record.fields.getInt(Orvex::Protocol::Field::Line));
+        item.event.conditionId = static_cast<int>(record.fields.getInt(Orvex::Protocol::Field::Id));
+    } else if (record.cls == Orvex::Protocol::Record::CaptureResumed) {
         item.event.kind = CaptureResumedEvent;
     } else {
         return; // event classes of later protocol versions
@@ -314,8 +315,8 @@ void EngineConnection::eventLoop() {
 bool EngineConnection::prepareReady(const QueuedEvent& item) {
     resolution_ = item.resolution;
     try {
-        const Value design = request("design", {});
-        resolution_ = static_cast<int>(design.getInt("resolution", item.resolution));
+        const Value design = request(Orvex::Protocol::Request::Design, {});
+        resolution_ = static_cast<int>(design.getInt(Orvex::Protocol::Field::Resolution, item.resolution));
         loadDesign(design, reader_);
     } catch (const Orvex::Exception& e) {
         {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "EngineConnection.h"
+#include "ProtocolWords.h"
 
 namespace Tavrin {
 
@@ -13,22 +14,23 @@ namespace {
 using Orvex::Mi::Value;
 using Args = std::vector<std::string>;
 
-const char* const radixNames[] = {"noradix", "default", "bin",   "unsigned",
-                                  "hex",     "dec",     "ascii", "oct"};
-constexpr int radixCount = sizeof radixNames / sizeof radixNames[0];
+using Orvex::Protocol::RadixCount;
+using Orvex::Protocol::RadixNames;
+namespace Request = Orvex::Protocol::Request;
+namespace Field = Orvex::Protocol::Field;
 
 std::string radixName(int radix) {
-    return radix >= 0 && radix < radixCount ? radixNames[radix] : "default";
+    return radix >= 0 && radix < RadixCount ? RadixNames[radix] : "default";
 }
 
 // A radix as the engine lists it: a name, or its number.
 int radixNumber(const std::string& text) {
-    for (int i = 0; i < radixCount; ++i)
-        if (text == radixNames[i])
+    for (int i = 0; i < RadixCount; ++i)
+        if (text == RadixNames[i])
             return i;
     char* end = nullptr;
     const long number = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && number >= 0 && number < radixCount
+    return !text.empty() && *end == '\0' && number >= 0 && number < RadixCount
                ? static_cast<int>(number)
                : DefaultRadix;
 }
@@ -70,23 +72,23 @@ void FrontEndControl::addEventHandler(IEventHandler* handler) {
 }
 
 void FrontEndControl::addBreakpoint(const BreakpointLocation& location) {
-    connection_->request("bp-add", {location.file.str(), std::to_string(location.line)});
+    connection_->request(Request::BpAdd, {location.file.str(), std::to_string(location.line)});
 }
 
 void FrontEndControl::removeBreakpoint(int index) {
-    connection_->request("bp-remove", {std::to_string(index)});
+    connection_->request(Request::BpRemove, {std::to_string(index)});
 }
 
-void FrontEndControl::clearBreakpoints() { connection_->request("bp-clear", {}); }
+void FrontEndControl::clearBreakpoints() { connection_->request(Request::BpClear, {}); }
 
 void FrontEndControl::getBreakpointList(std::vector<BreakpointListEntry>& list) {
-    const Value result = connection_->request("bp-list", {});
+    const Value result = connection_->request(Request::BpList, {});
     list.clear();
-    for (const Value& entry : listOf(result, "breakpoints")) {
+    for (const Value& entry : listOf(result, Field::Breakpoints)) {
         BreakpointListEntry breakpoint;
-        breakpoint.index = static_cast<int>(entry.getInt("index"));
-        breakpoint.file = entry.get("file");
-        breakpoint.line = static_cast<int>(entry.getInt("line"));
+        breakpoint.index = static_cast<int>(entry.getInt(Field::Index));
+        breakpoint.file = entry.get(Field::File);
+        breakpoint.line = static_cast<int>(entry.getInt(Field::Line));
         list.push_back(breakpoint);
     }
 }
@@ -100,28 +102,28 @@ void FrontEndControl::setCurrentScope(IBlock* block) {
 }
 
 void FrontEndControl::setArrayDisplayLength(int length) {
-    connection_->request("array-display-length", {std::to_string(length)});
+    connection_->request(Request::ArrayDisplayLength, {std::to_string(length)});
 }
 
 void FrontEndControl::setMaxTraceableSize(int size) {
-    connection_->request("max-traceable-size", {std::to_string(size)});
+    connection_->request(Request::MaxTraceableSize, {std::to_string(size)});
 }
 
 void FrontEndControl::getValue(const IDataObj* object, StringBase& value, Radix radix) const {
-    value = connection_->request("value", {objectPath(object), radixName(radix)}).get("value");
+    value = connection_->request(Request::Value, {objectPath(object), radixName(radix)}).get(Field::Value);
 }
 
 void FrontEndControl::getBlockValues(const IBlock* block, ValueMap& values, Radix radix) const {
     if (!block)
         ORVEX_THROW(CommandErrorException, "No such HDL block.");
-    const Value result = connection_->request("values", {blockPath(block), radixName(radix)});
-    for (const Value& entry : listOf(result, "values"))
-        if (auto* object = dynamic_cast<const IDataObj*>(reader_.findObject(entry.get("path"))))
-            values[object] = entry.get("value");
+    const Value result = connection_->request(Request::Values, {blockPath(block), radixName(radix)});
+    for (const Value& entry : listOf(result, Field::Values))
+        if (auto* object = dynamic_cast<const IDataObj*>(reader_.findObject(entry.get(Field::Path))))
+            values[object] = entry.get(Field::Value);
 }
 
 void FrontEndControl::setValue(const IDataObj* object, const StringBase& value, Radix radix) {
-    connection_->request("set-value", {objectPath(object), value.str(), radixName(radix)});
+    connection_->request(Request::SetValue, {objectPath(object), value.str(), radixName(radix)});
 }
 
 void FrontEndControl::addForce(const IDataObj* object, const ForceCriteria& criteria) {
@@ -132,162 +134,163 @@ void FrontEndControl::addForce(const IDataObj* object, const ForceCriteria& crit
         args.push_back(std::to_string(value.time));
         args.push_back(radixName(value.radix));
     }
-    connection_->request("force-add", args);
+    connection_->request(Request::ForceAdd, args);
 }
 
 void FrontEndControl::removeForce(const IDataObj* object) {
-    connection_->request("force-remove", {objectPath(object)});
+    connection_->request(Request::ForceRemove, {objectPath(object)});
 }
 
 void FrontEndControl::getDrivers(const IDataObj* object, DriverMap& drivers) const {
-    const Value result = connection_->request("drivers", {objectPath(object)});
-    for (const Value& entry : listOf(result, "drivers")) {
-        const IObject* net = reader_.findObject(entry.get("object"));
-        const IObject* driver = reader_.findObject(entry.get("driver"));
+    const Value result = connection_->request(Request::Drivers, {objectPath(object)});
+    for (const Value& entry : listOf(result, Field::Drivers)) {
+        const IObject* net = reader_.findObject(entry.get(Field::Object));
+        const IObject* driver = reader_.findObject(entry.get(Field::Driver));
         if (!net || !driver)
             continue;
-        std::string text = entry.get("text");
-        drivers[net].push_back(DriverRecord{driver, text.empty() ? entry.get("kind") : text});
+        std::string text = entry.get(Field::Text);
+        drivers[net].push_back(DriverRecord{driver, text.empty() ? entry.get(Field::Kind) : text});
     }
 }
 
 void FrontEndControl::getLoads(const IDataObj* object, LoadMap& loads) const {
-    const Value result = connection_->request("loads", {objectPath(object)});
-    for (const Value& entry : listOf(result, "loads")) {
-        const IObject* net = reader_.findObject(entry.get("object"));
-        const IObject* load = reader_.findObject(entry.get("load"));
+    const Value result = connection_->request(Request::Loads, {objectPath(object)});
+    for (const Value& entry : listOf(result, Field::Loads)) {
+        const IObject* net = reader_.findObject(entry.get(Field::Object));
+        const IObject* load = reader_.findObject(entry.get(Field::Load));
         if (net && load)
-            loads[net].push_back(LoadRecord{load, static_cast<int>(entry.getInt("index"))});
+            loads[net].push_back(LoadRecord{load, static_cast<int>(entry.getInt(Field::Index))});
     }
 }
 
-void FrontEndControl::restart() { connection_->request("restart", {}); }
+void FrontEndControl::restart() { connection_->request(Request::Restart, {}); }
 
 void FrontEndControl::run(std::int64_t time) {
-    connection_->request("run", {std::to_string(time)});
+    connection_->request(Request::Run, {std::to_string(time)});
 }
 
-void FrontEndControl::step() { connection_->request("step", {}); }
+void FrontEndControl::step() { connection_->request(Request::Step, {}); }
 
-void FrontEndControl::runAll() { connection_->request("run-all", {}); }
+void FrontEndControl::runAll() { connection_->request(Request::RunAll, {}); }
 
-void FrontEndControl::stop() { connection_->request("stop", {}); }
+void FrontEndControl::stop() { connection_->request(Request::Stop, {}); }
 
 EngineStatus& FrontEndControl::getStatus(EngineStatus& status) const {
-    const Value result = connection_->request("status", {});
-    status.code = static_cast<std::uint32_t>(result.getInt("code"));
-    status.time = result.getInt("time");
-    status.text = result.get("text");
-    status.detail = result.get("detail");
+    const Value result = connection_->request(Request::Status, {});
+    status.code = static_cast<std::uint32_t>(result.getInt(Field::Code));
+    status.time = result.getInt(Field::Time);
+    status.text = result.get(Field::Text);
+    status.detail = result.get(Field::Detail);
     return status;
 }
 
 void FrontEndControl::ntraceStart() {
     if (!databaseNamed_ && !reader_.getDatabaseFile().empty()) {
-        connection_->request("wdb", {reader_.getDatabaseFile().str()});
+        connection_->request(Request::Wdb, {reader_.getDatabaseFile().str()});
         databaseNamed_ = true;
     }
-    connection_->request("ntrace-start", {});
+    connection_->request(Request::NtraceStart, {});
 }
 
-void FrontEndControl::ntraceStop() { connection_->request("ntrace-stop", {}); }
+void FrontEndControl::ntraceStop() { connection_->request(Request::NtraceStop, {}); }
 
 void FrontEndControl::ntraceSelectBlock(const IBlock* block, bool all, bool on) {
-    connection_->request("ntrace-select-block", {blockPath(block), flag(all), flag(on)});
+    connection_->request(Request::NtraceSelectBlock, {blockPath(block), flag(all), flag(on)});
 }
 
 void FrontEndControl::ntraceSelectObject(const IDataObj* object, bool on) {
-    connection_->request("ntrace-select-object", {objectPath(object), flag(on)});
+    connection_->request(Request::NtraceSelectObject, {objectPath(object), flag(on)});
 }
 
-void FrontEndControl::ptraceOn() { connection_->request("ptrace", {"1"}); }
-void FrontEndControl::ptraceOff() { connection_->request("ptrace", {"0"}); }
-void FrontEndControl::ltraceOn() { connection_->request("ltrace", {"1"}); }
-void FrontEndControl::ltraceOff() { connection_->request("ltrace", {"0"}); }
+void FrontEndControl::ptraceOn() { connection_->request(Request::Ptrace, {"1"}); }
+void FrontEndControl::ptraceOff() { connection_->request(Request::Ptrace, {"0"}); }
+void FrontEndControl::ltraceOn() { connection_->request(Request::Ltrace, {"1"}); }
+void FrontEndControl::ltraceOff() { connection_->request(Request::Ltrace, {"0"}); }
 
 void FrontEndControl::annotateSdf(int kind, const StringBase& file, const IBlock* root,
                                   bool noerror, bool nowarn) {
-    connection_->request("sdf-annotate", {std::to_string(kind), file.str(), blockPath(root),
+    connection_->request(Request::SdfAnnotate, {std::to_string(kind), file.str(), blockPath(root),
                                           flag(noerror), flag(nowarn)});
 }
 
 void FrontEndControl::setPathPulse(std::int64_t reject, std::int64_t error) {
-    connection_->request("path-pulse", {std::to_string(reject), std::to_string(error)});
+    connection_->request(Request::PathPulse, {std::to_string(reject), std::to_string(error)});
 }
 
 void FrontEndControl::setPulseStyle(int style) {
-    connection_->request("pulse-style", {std::to_string(style)});
+    connection_->request(Request::PulseStyle, {std::to_string(style)});
 }
 
 void FrontEndControl::setShowCancelled(bool on) {
-    connection_->request("show-cancelled", {flag(on)});
+    connection_->request(Request::ShowCancelled, {flag(on)});
 }
 
 void FrontEndControl::vcdDumpFile(const StringBase& name) {
-    connection_->request("vcd-file", {name.str()});
+    connection_->request(Request::VcdFile, {name.str()});
 }
 
-void FrontEndControl::vcdDumpFlush() { connection_->request("vcd-flush", {}); }
-void FrontEndControl::vcdDumpOn() { connection_->request("vcd-on", {}); }
-void FrontEndControl::vcdDumpOff() { connection_->request("vcd-off", {}); }
+void FrontEndControl::vcdDumpFlush() { connection_->request(Request::VcdFlush, {}); }
+void FrontEndControl::vcdDumpOn() { connection_->request(Request::VcdOn, {}); }
+void FrontEndControl::vcdDumpOff() { connection_->request(Request::VcdOff, {}); }
 
 void FrontEndControl::vcdDumpVars(const IBlock* block, int level) {
-    connection_->request("vcd-vars", {blockPath(block), std::to_string(level)});
+    connection_->request(Request::VcdVars, {blockPath(block), std::to_string(level)});
 }
 
 void FrontEndControl::vcdDumpLimit(std::int64_t bytes) {
-    connection_->request("vcd-limit", {std::to_string(bytes)});
+    connection_->request(Request::VcdLimit, {std::to_string(bytes)});
 }
 
 void FrontEndControl::saifOpen(const IBlock* block, const StringBase& file, bool allnets,
                                int level) {
-    connection_->request("saif-open",
+    connection_->request(Request::SaifOpen,
                          {blockPath(block), file.str(), flag(allnets), std::to_string(level)});
 }
 
-void FrontEndControl::saifClose() { connection_->request("saif-close", {}); }
+void FrontEndControl::saifClose() { connection_->request(Request::SaifClose, {}); }
 
 int FrontEndControl::addCondition(const Condition& condition) {
-    const Value result = connection_->request(
-        "cond-add", {condition.expression.str(), radixName(condition.radix), condition.label.str()});
-    return static_cast<int>(result.getInt("id"));
+    // Names in the expression resolve against the current scope, as every command's do.
+    const Value result = connection_->request(Request::CondAdd, {condition.expression.str(), radixName(condition.radix), condition.label.str(),
+                     blockPath(reader_.getCurrentScope())});
+    return static_cast<int>(result.getInt(Field::Id));
 }
 
 void FrontEndControl::removeConditionByLabel(const StringBase& label) {
-    connection_->request("cond-remove-label", {label.str()});
+    connection_->request(Request::CondRemoveLabel, {label.str()});
 }
 
 void FrontEndControl::removeConditionById(int id) {
-    connection_->request("cond-remove-id", {std::to_string(id)});
+    connection_->request(Request::CondRemoveId, {std::to_string(id)});
 }
 
-void FrontEndControl::removeAllConditions() { connection_->request("cond-clear", {}); }
+void FrontEndControl::removeAllConditions() { connection_->request(Request::CondClear, {}); }
 
 void FrontEndControl::getConditionList(std::vector<ConditionListEntry>& list) {
-    const Value result = connection_->request("cond-list", {});
+    const Value result = connection_->request(Request::CondList, {});
     list.clear();
-    for (const Value& entry : listOf(result, "conditions")) {
+    for (const Value& entry : listOf(result, Field::Conditions)) {
         ConditionListEntry condition;
-        condition.id = static_cast<int>(entry.getInt("id"));
-        condition.expression = entry.get("expression");
-        condition.radix = radixNumber(entry.get("radix"));
-        condition.label = entry.get("label");
+        condition.id = static_cast<int>(entry.getInt(Field::Id));
+        condition.expression = entry.get(Field::Expression);
+        condition.radix = radixNumber(entry.get(Field::Radix));
+        condition.label = entry.get(Field::Label);
         list.push_back(condition);
     }
 }
 
 bool FrontEndControl::quit(bool force, bool exit) {
     using Policy = EngineConnection::EndPolicy;
-    const Value result = connection_->request("quit", {flag(force), flag(exit)}, Policy::Accepted);
+    const Value result = connection_->request(Request::Quit, {flag(force), flag(exit)}, Policy::Accepted);
     // An engine that has ended (before or instead of answering) has quit.
-    return result.fields.empty() || result.get("accepted") == "1";
+    return result.fields.empty() || result.get(Field::Accepted) == "1";
 }
 
 void FrontEndControl::exitSimulation() {
     if (!connection_->isRunning())
         return;
     connection_->expectEnd();
-    connection_->request("exit", {}, EngineConnection::EndPolicy::Accepted);
+    connection_->request(Request::Exit, {}, EngineConnection::EndPolicy::Accepted);
 }
 
 void FrontEndControl::terminate() { connection_->terminate(); }

@@ -1,9 +1,11 @@
-// Building the in-memory design hierarchy and resolving block paths and object names (with index
-// and slice suffixes) against its current scope.
+// Building the in-memory design hierarchy and resolving paths against its current scope with the
+// shared path grammar.
 #include "DesignTree.h"
 
 #include <algorithm>
 #include <cctype>
+
+#include "HdlPath.h"
 
 namespace Tavrin {
 
@@ -49,68 +51,25 @@ void TreeBlock::addObject(TreeDataObj* object) {
 namespace {
 
 bool isUsableName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+    return !name.empty() && name != "." && name != "..";
 }
 
-std::vector<std::string> splitPath(const std::string& path) {
-    std::vector<std::string> components;
-    std::size_t begin = 0;
-    while (begin <= path.size()) {
-        std::size_t end = path.find('/', begin);
-        if (end == std::string::npos)
-            end = path.size();
-        if (end > begin)
-            components.push_back(path.substr(begin, end - begin));
-        begin = end + 1;
+// The tree as the path grammar walks it: blocks and data objects as IObject nodes.
+struct TreeWalk {
+    TreeBlock* rootBlock;
+
+    IObject* root() const { return rootBlock; }
+    bool isRoot(IObject* scope) const { return scope == rootBlock; }
+    IObject* parent(IObject* scope) const {
+        return static_cast<TreeBlock*>(scope)->parentBlock();
     }
-    return components;
-}
-
-// The position of the last '/' that is not inside an index or slice suffix, or npos.
-std::size_t lastSeparator(const std::string& name) {
-    std::size_t found = std::string::npos;
-    int depth = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        if (c == '(' || c == '[')
-            ++depth;
-        else if ((c == ')' || c == ']') && depth > 0)
-            --depth;
-        else if (c == '/' && depth == 0)
-            found = i;
+    IObject* childScope(IObject* scope, const std::string& name) const {
+        return static_cast<TreeBlock*>(scope)->findChild(name);
     }
-    return found;
-}
-
-bool isRangeText(std::string text) {
-    if (text.find(':') != std::string::npos)
-        return true;
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text.find(" to ") != std::string::npos || text.find(" downto ") != std::string::npos;
-}
-
-// Checks a suffix made of bracketed groups ("[3]", "(7:0)", "(1,3,5)(1:10)") and tells whether
-// its last group is a range. Returns false for anything else.
-bool parseSuffix(const std::string& suffix, bool& lastIsRange) {
-    if (suffix.empty())
-        return false;
-    std::size_t i = 0;
-    while (i < suffix.size()) {
-        const char open = suffix[i];
-        if (open != '[' && open != '(')
-            return false;
-        const std::size_t close = suffix.find(open == '[' ? ']' : ')', i + 1);
-        if (close == std::string::npos)
-            return false;
-        const std::string content = suffix.substr(i + 1, close - i - 1);
-        if (content.empty() || content.find_first_of("[]()") != std::string::npos)
-            return false;
-        lastIsRange = isRangeText(content);
-        i = close + 1;
+    IObject* dataObject(IObject* scope, const std::string& name) const {
+        return static_cast<TreeBlock*>(scope)->findObject(name);
     }
-    return true;
-}
+};
 
 } // namespace
 
@@ -158,7 +117,7 @@ IBlock* DesignTree::addBlock(IBlock* parent, const std::string& name, int blockK
     // Top-level blocks have no enclosing block: the root only collects them.
     TreeBlock* enclosing = container == root_ ? nullptr : container;
     blocks_.push_back(std::make_unique<TreeBlock>(this, enclosing, name,
-                                                  container->path() + "/" + name, blockKind,
+                                                  container->path() + "/" + Orvex::HdlPath::nameText(name), blockKind,
                                                   isProcess, visibilityRoot));
     TreeBlock* block = blocks_.back().get();
     container->addChild(block);
@@ -173,7 +132,7 @@ IDataObj* DesignTree::addObject(IBlock* parent, const std::string& name, int cla
     if (!container || !isUsableName(name) || container->hasName(name))
         return nullptr;
     objects_.push_back(std::make_unique<TreeDataObj>(this, container, name,
-                                                     container->path() + "/" + name, objectKind,
+                                                     container->path() + "/" + Orvex::HdlPath::nameText(name), objectKind,
                                                      type(typeClassId), objectClass(classId),
                                                      nullptr));
     TreeDataObj* object = objects_.back().get();
@@ -191,46 +150,27 @@ void DesignTree::setInstantiation(const IBlock* block, const std::string& file, 
         instantiations_[block] = Place{file, line};
 }
 
-TreeBlock* DesignTree::resolveBlock(const std::string& path) const {
-    if (path.empty())
-        return nullptr;
-    TreeBlock* block = path[0] == '/' ? root_ : scope_;
-    for (const std::string& component : splitPath(path)) {
-        if (component == "..")
-            block = block->parentBlock();
-        else if (component != ".")
-            block = block->findChild(component);
-        if (!block)
-            return nullptr;
+Orvex::HdlPath::Resolved<IObject*> DesignTree::resolve(const std::string& text) const {
+    Orvex::HdlPath::Path path;
+    try {
+        path = Orvex::HdlPath::parse(text);
+    } catch (const Orvex::HdlPath::PathError&) {
+        return {};
     }
-    return block;
+    TreeWalk walk{root_};
+    return Orvex::HdlPath::resolve(path, walk, static_cast<IObject*>(scope_));
 }
 
 IDataObj* DesignTree::findDataObj(const std::string& text) const {
-    if (text.empty())
-        return nullptr;
+    const Orvex::HdlPath::Resolved<IObject*> found = resolve(text);
+    auto* base = static_cast<TreeDataObj*>(found.object);
+    if (!base || found.selects.empty())
+        return base;
 
-    TreeBlock* block = scope_;
-    std::string leaf = text;
-    const std::size_t separator = lastSeparator(text);
-    if (separator != std::string::npos) {
-        block = resolveBlock(separator == 0 ? "/" : text.substr(0, separator));
-        leaf = text.substr(separator + 1);
-    }
-    if (!block || leaf.empty())
-        return nullptr;
-    if (TreeDataObj* declared = block->findObject(leaf))
-        return declared;
-
-    const std::size_t suffixBegin = leaf.find_first_of("[(");
-    if (suffixBegin == std::string::npos || suffixBegin == 0)
-        return nullptr;
-    const std::string suffix = leaf.substr(suffixBegin);
-    bool isSlice = false;
-    const TreeDataObj* base = block->findObject(leaf.substr(0, suffixBegin));
-    if (!base || !parseSuffix(suffix, isSlice))
-        return nullptr;
-
+    // Elements and slices are objects of their own, kept under their canonical path so that the
+    // engine and later lookups see one name whichever select form was typed.
+    const std::string suffix = Orvex::HdlPath::selectText(found.selects);
+    const bool isSlice = found.selects.back().range;
     std::lock_guard<std::mutex> lock(derivedMutex_);
     auto& slot = derived_[{base, suffix}];
     if (!slot)
@@ -241,14 +181,16 @@ IDataObj* DesignTree::findDataObj(const std::string& text) const {
     return slot.get();
 }
 
-IBlock* DesignTree::findBlock(const std::string& path) const { return resolveBlock(path); }
+IBlock* DesignTree::findBlock(const std::string& path) const {
+    return static_cast<TreeBlock*>(resolve(path).scope);
+}
 
 IObject* DesignTree::findObject(const std::string& absolutePath) const {
     if (absolutePath.size() < 2 || absolutePath[0] != '/')
         return nullptr;
     if (IDataObj* object = findDataObj(absolutePath))
         return object;
-    return resolveBlock(absolutePath);
+    return findBlock(absolutePath);
 }
 
 const DesignTree::Place* DesignTree::placeOf(const IObject* object) const {

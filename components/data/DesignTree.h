@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "HdlPath.h"
 #include "orvex/IReader.h"
 
 namespace Tavrin {
@@ -130,10 +131,12 @@ public:
     void setLocation(const IObject* object, const std::string& file, int line);
     void setInstantiation(const IBlock* block, const std::string& file, int line);
 
-    /// A name of the current scope, or an absolute or relative path, each optionally followed by
-    /// index or slice suffixes; suffixed names give derived objects kept for later lookups.
+    /// A path of the shared grammar (absolute, or relative to the current scope) naming a data
+    /// object, optionally with selects; selected elements and slices are derived objects, kept for
+    /// later lookups under their canonical path.
     IDataObj* findDataObj(const std::string& name) const;
-    /// "/" (the root), an absolute path or one relative to the current scope ("..", "." allowed).
+    /// "/" (the root), an absolute path or one relative to the current scope ("..", "." allowed;
+    /// generate scopes such as "g[1]").
     IBlock* findBlock(const std::string& path) const;
     /// An absolute path of a block or data object (suffixes allowed), or null.
     IObject* findObject(const std::string& absolutePath) const;
@@ -161,7 +164,7 @@ private:
     const DesignTreeDetail::TreeDataObj* ownObject(const IObject* object) const;
     const IType* type(int typeClassId);
     const IObjectClass* objectClass(int classId);
-    DesignTreeDetail::TreeBlock* resolveBlock(const std::string& path) const;
+    Orvex::HdlPath::Resolved<IObject*> resolve(const std::string& text) const;
     const Place* placeOf(const IObject* object) const;
 
     std::vector<std::unique_ptr<DesignTreeDetail::TreeBlock>> blocks_;

@@ -316,9 +316,20 @@ class EngineTest(unittest.TestCase):
         stopped = engine.blocking("run-all")
         self.assertEqual((stopped["reason"], stopped["id"], stopped["time"]), ("condition-met", "1", str(115 * NS)))
         self.assertEqual(engine.value("/counter_tb/count"), "12")
-        self.assertIn('bad token \\"==\\"', engine.request("cond-add", "/counter_tb/count == == 1", "dec", "x"))
-        self.assertIn('unknown path \\"/counter_tb/none\\"', engine.request("cond-add", "/counter_tb/none == 1", "dec", "x"))
-        self.assertIn('bad token \\"1g\\"', engine.request("cond-add", "/counter_tb/count != 1g", "hex", "x"))
+        # Errors name the bad word and say what is allowed.
+        self.assertIn('\\"==\\" after \\"==\\" is not a constant (a condition compares signal names',
+                      engine.request("cond-add", "/counter_tb/count == == 1", "dec", "x"))
+        self.assertIn('\\"/counter_tb/none\\" names no signal or variable',
+                      engine.request("cond-add", "/counter_tb/none == 1", "dec", "x"))
+        self.assertIn('\\"1g\\" is not a constant for \\"/counter_tb/count\\" in radix hex',
+                      engine.request("cond-add", "/counter_tb/count != 1g", "hex", "x"))
+        # Relative names with the scope they were written in; the constant in the signal's display radix.
+        cond = engine.done("cond-add", "count == 0d && clk", "default", "thirteen", "/counter_tb")
+        self.assertEqual(fields(cond)["id"], "2")
+        stopped = engine.blocking("run-all")
+        self.assertEqual((stopped["reason"], stopped["id"]), ("condition-met", "2"))
+        self.assertEqual(engine.value("/counter_tb/count"), "13")
+        engine.done("cond-remove-label", "thirteen")
         engine.done("cond-remove-label", "twelve")
         self.assertIn("conditions=[]", engine.done("cond-list"))
 

@@ -44,41 +44,68 @@ TEST(ValueText, RoundTripsDecimalAcrossWidths) {
 }
 
 namespace {
-bool holds(const std::string& text, const std::map<std::string, std::string>& bits, Radix radix = Radix::Default) {
-    ConditionExpression e(text, radix);
+// Constants are read as the condition's radix would read them for an 8-bit signal.
+ConditionExpression::ConstantReader readAs(Radix radix) {
+    return [radix](const std::string&, const std::string& constant) {
+        std::string bits;
+        return parseBasedLiteral(constant, bits) ? parseValue(constant, Radix::Default, 8) : parseValue(constant, radix, 8);
+    };
+}
+
+bool holds(const std::string& text, const std::map<std::string, std::string>& bits, Radix radix = Radix::Dec) {
+    ConditionExpression e(text, readAs(radix));
     return e.evaluate([&](const std::string& path) { return bits.at(path); });
 }
 } // namespace
 
 TEST(ConditionExpression, EvaluatesComparisonsAndLogic) {
-    std::map<std::string, std::string> v{{"/t/a", "00001100"}, {"/t/b", "1"}, {"/t/c", "0x"}};
+    std::map<std::string, std::string> v{{"/t/a", "00001100"}, {"b", "1"}, {"c", "0x"}, {"bus(3:0)", "1100"}};
     EXPECT_TRUE(holds("/t/a == 12", v));
     EXPECT_TRUE(holds("/t/a == 4'b1100", v));
-    EXPECT_TRUE(holds("/t/a == c", v, Radix::Hex));
-    EXPECT_TRUE(holds("(/t/a != 3) && /t/b", v));
-    EXPECT_FALSE(holds("!/t/b || /t/a == 0", v));
+    EXPECT_TRUE(holds("/t/a == c", v, Radix::Hex)); // the right side is a constant, never a name
+    EXPECT_TRUE(holds("(/t/a != 3) && b", v));
+    EXPECT_FALSE(holds("!b || /t/a == 0", v));
+    EXPECT_TRUE(holds("bus(3:0) == 12", v)); // a select in parentheses stays with its name
     // An unknown bit makes a comparison false either way.
-    EXPECT_FALSE(holds("/t/c == 0", v));
-    EXPECT_FALSE(holds("/t/c != 0", v));
-    ConditionExpression e("/t/a == 1 || /t/b || /t/a", Radix::Dec);
-    EXPECT_EQ(e.signals(), (std::vector<std::string>{"/t/a", "/t/b"}));
+    EXPECT_FALSE(holds("c == 0", v));
+    EXPECT_FALSE(holds("c != 0", v));
+    ConditionExpression e("/t/a == 1 || b || /t/a", readAs(Radix::Dec));
+    EXPECT_EQ(e.signals(), (std::vector<std::string>{"/t/a", "b"}));
+
+    // Each constant is read against the signal it is compared with.
+    std::vector<std::string> asked;
+    ConditionExpression f("a == 12f || b != 1", [&](const std::string& name, const std::string& constant) {
+        asked.push_back(name + "=" + constant);
+        return std::string("1");
+    });
+    EXPECT_EQ(asked, (std::vector<std::string>{"a=12f", "b=1"}));
 }
 
-TEST(ConditionExpression, NamesTheBadToken) {
+TEST(ConditionExpression, NamesTheBadWordAndWhatIsAllowed) {
     auto message = [](const std::string& text) {
         try {
-            ConditionExpression e(text, Radix::Dec);
+            ConditionExpression e(text, readAs(Radix::Dec));
         } catch (const EngineError& err) {
             return std::string(err.what());
         }
         return std::string("no error");
     };
-    EXPECT_EQ(message("/t/a == == 1"), "bad token \"==\" in condition");
-    EXPECT_EQ(message("/t/a = 1"), "bad token \"=\" in condition");
-    EXPECT_EQ(message("/t/a == 1q"), "bad token \"1q\" in condition");
-    EXPECT_EQ(message("(/t/a == 1"), "missing \")\" in condition");
-    EXPECT_EQ(message("/t/a 1"), "bad token \"1\" in condition");
-    EXPECT_EQ(message(""), "empty condition");
+    const std::pair<const char*, const char*> cases[] = {
+        {"a == == 1", "\"==\" after \"==\" is not a constant"},
+        {"a = 1", "\"=\" is not an operator of a condition: the operators are ==, !=, !, && and ||"},
+        {"a == 1q", "bad value \"1q\" for radix dec"},
+        {"(a == 1", "missing \")\" at the end of the condition"},
+        {"a 1", "\"1\" after \"a\" is not allowed there: expected ==, !=, &&, || or \")\""},
+        {"", "the condition is empty"},
+        {"a ==", "the condition ends after \"==\": expected a constant"},
+        {"(a && b) == 1", "the left side of \"==\" must be a signal name"},
+        {"a && || b", "\"||\" is not allowed there: expected a signal name"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = message(c.first);
+        EXPECT_EQ(text.find(c.second), 0u) << c.first << " -> " << text;
+    }
+    EXPECT_NE(message("a = 1").find("sig == 12f"), std::string::npos); // says what is allowed
     EXPECT_EQ(stripOuterQuotes("\"/t/a == 1\""), "/t/a == 1");
     EXPECT_EQ(stripOuterQuotes("{/t/a}"), "/t/a");
 }

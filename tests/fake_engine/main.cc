@@ -25,10 +25,14 @@
 #include <unistd.h>
 
 #include "Mi.h"
+#include "ProtocolWords.h"
 
 namespace {
 
 using Orvex::Mi::Value;
+namespace Request = Orvex::Protocol::Request;
+namespace Reason = Orvex::Protocol::Reason;
+namespace Field = Orvex::Protocol::Field;
 
 std::FILE* records = nullptr;
 std::string logFile;
@@ -52,31 +56,31 @@ void done(std::uint64_t token, const Value& fields = Value::tuple()) {
 
 Value object(const char* name, const char* kind, const char* dir, int width, int size) {
     return Value::tuple()
-        .add("name", name)
-        .add("kind", kind)
-        .add("dir", dir)
-        .add("width", width)
-        .add("msb", width - 1)
-        .add("lsb", 0)
-        .add("signed", "0")
-        .add("size", size)
-        .add("first", 0)
-        .add("last", size > 0 ? size - 1 : 0)
-        .add("file", "top.v")
-        .add("line", 3);
+        .add(Field::Name, name)
+        .add(Field::Kind, kind)
+        .add(Field::Dir, dir)
+        .add(Field::Width, width)
+        .add(Field::Msb, width - 1)
+        .add(Field::Lsb, 0)
+        .add(Field::Signed, "0")
+        .add(Field::Size, size)
+        .add(Field::First, 0)
+        .add(Field::Last, size > 0 ? size - 1 : 0)
+        .add(Field::File, "top.v")
+        .add(Field::Line, 3);
 }
 
 Value scope(const char* name, const char* kind, const char* file, int line, Value children,
             Value objects) {
     return Value::tuple()
-        .add("name", name)
-        .add("kind", kind)
-        .add("file", file)
-        .add("line", line)
-        .add("ifile", std::string(kind) == "module" && std::string(name) != "top" ? "top.v" : "")
-        .add("iline", std::string(name) == "u1" ? "7" : "")
-        .add("children", std::move(children))
-        .add("objects", std::move(objects));
+        .add(Field::Name, name)
+        .add(Field::Kind, kind)
+        .add(Field::File, file)
+        .add(Field::Line, line)
+        .add(Field::InstanceFile, std::string(kind) == "module" && std::string(name) != "top" ? "top.v" : "")
+        .add(Field::InstanceLine, std::string(name) == "u1" ? "7" : "")
+        .add(Field::Children, std::move(children))
+        .add(Field::Objects, std::move(objects));
 }
 
 // /top (clk, mem[16]) with u1 (q[7:0] out, r real) holding a begin block blk and a process p0.
@@ -94,7 +98,7 @@ Value design() {
     topObjects.push(object("mem", "memory", "", 8, 16));
     Value tops = Value::list();
     tops.push(scope("top", "module", "top.v", 1, std::move(topChildren), std::move(topObjects)));
-    return Value::tuple().add("resolution", "-9").add("tops", std::move(tops));
+    return Value::tuple().add(Field::Resolution, "-9").add(Field::Tops, std::move(tops));
 }
 
 std::string openDescriptors() {
@@ -136,9 +140,9 @@ void serve(const Orvex::Mi::Request& request) {
         return;
     }
 
-    if (command == "design") {
+    if (command == Request::Design) {
         done(token, design());
-    } else if (command == "run") {
+    } else if (command == Request::Run) {
         done(token);
         if (print) {
             std::fputs("design says hi\n", stdout);
@@ -148,81 +152,81 @@ void serve(const Orvex::Mi::Request& request) {
         }
         send("*capture-resumed");
         if (!noStop)
-            stopped("run-complete", arg(0));
-    } else if (command == "run-all") {
+            stopped(Reason::RunComplete, arg(0));
+    } else if (command == Request::RunAll) {
         done(token);
-        stopped("vlog-finish", "100", "top.v", 12);
-    } else if (command == "step") {
+        stopped(Reason::VlogFinish, "100", "top.v", 12);
+    } else if (command == Request::Step) {
         done(token);
-        stopped("end-stepping", "5", "top.v", 9);
-    } else if (command == "restart") {
+        stopped(Reason::EndStepping, "5", "top.v", 9);
+    } else if (command == Request::Restart) {
         done(token);
-        stopped("restart-complete", "0");
-    } else if (command == "status") {
+        stopped(Reason::RestartComplete, "0");
+    } else if (command == Request::Status) {
         const char* fds = std::getenv("ORVEX_ENGINE_FDS");
         std::string text = std::string("fds=") + (fds ? fds : "") + " open=" + openDescriptors() +
                            " group=" + (getpgrp() == getpid() ? "own" : "shared");
         done(token, Value::tuple()
-                        .add("code", "1")
-                        .add("time", "42")
-                        .add("text", text)
-                        .add("detail", longDetail ? std::string(longDetail, 'd')
+                        .add(Field::Code, "1")
+                        .add(Field::Time, "42")
+                        .add(Field::Text, text)
+                        .add(Field::Detail, longDetail ? std::string(longDetail, 'd')
                                                   : std::to_string(childPid)));
-    } else if (command == "value") {
-        done(token, Value::tuple().add("value", arg(0) + " " + arg(1)));
-    } else if (command == "values") {
+    } else if (command == Request::Value) {
+        done(token, Value::tuple().add(Field::Value, arg(0) + " " + arg(1)));
+    } else if (command == Request::Values) {
         Value values = Value::list();
-        values.push(Value::tuple().add("path", "/top/clk").add("value", "1"));
-        values.push(Value::tuple().add("path", "/top/ghost").add("value", "0"));
-        values.push(Value::tuple().add("path", "/top/u1").add("value", "-"));
-        values.push(Value::tuple().add("path", "/top/mem[2]").add("value", "8'h0f"));
-        done(token, Value::tuple().add("values", std::move(values)));
-    } else if (command == "drivers") {
+        values.push(Value::tuple().add(Field::Path, "/top/clk").add(Field::Value, "1"));
+        values.push(Value::tuple().add(Field::Path, "/top/ghost").add(Field::Value, "0"));
+        values.push(Value::tuple().add(Field::Path, "/top/u1").add(Field::Value, "-"));
+        values.push(Value::tuple().add(Field::Path, "/top/mem[2]").add(Field::Value, "8'h0f"));
+        done(token, Value::tuple().add(Field::Values, std::move(values)));
+    } else if (command == Request::Drivers) {
         Value drivers = Value::list();
         drivers.push(Value::tuple()
-                         .add("object", arg(0))
-                         .add("driver", "/top/u1/p0")
-                         .add("kind", "5")
-                         .add("text", "always"));
+                         .add(Field::Object, arg(0))
+                         .add(Field::Driver, "/top/u1/p0")
+                         .add(Field::Kind, "5")
+                         .add(Field::Text, "always"));
         drivers.push(Value::tuple()
-                         .add("object", arg(0))
-                         .add("driver", "/top/nowhere")
-                         .add("kind", "0")
-                         .add("text", "assign"));
+                         .add(Field::Object, arg(0))
+                         .add(Field::Driver, "/top/nowhere")
+                         .add(Field::Kind, "0")
+                         .add(Field::Text, "assign"));
         drivers.push(Value::tuple()
-                         .add("object", arg(0))
-                         .add("driver", "/top/clk")
-                         .add("kind", "0")
-                         .add("text", ""));
-        done(token, Value::tuple().add("drivers", std::move(drivers)));
-    } else if (command == "loads") {
+                         .add(Field::Object, arg(0))
+                         .add(Field::Driver, "/top/clk")
+                         .add(Field::Kind, "0")
+                         .add(Field::Text, ""));
+        done(token, Value::tuple().add(Field::Drivers, std::move(drivers)));
+    } else if (command == Request::Loads) {
         Value loads = Value::list();
         loads.push(
-            Value::tuple().add("object", arg(0)).add("load", "/top/u1").add("kind", "5").add("index", "2"));
-        done(token, Value::tuple().add("loads", std::move(loads)));
-    } else if (command == "bp-add") {
-        done(token, Value::tuple().add("index", "3"));
-    } else if (command == "bp-list") {
+            Value::tuple().add(Field::Object, arg(0)).add(Field::Load, "/top/u1").add(Field::Kind, "5").add(Field::Index, "2"));
+        done(token, Value::tuple().add(Field::Loads, std::move(loads)));
+    } else if (command == Request::BpAdd) {
+        done(token, Value::tuple().add(Field::Index, "3"));
+    } else if (command == Request::BpList) {
         Value list = Value::list();
-        list.push(Value::tuple().add("index", "1").add("file", "top.v").add("line", "5"));
-        list.push(Value::tuple().add("index", "3").add("file", "cell.v").add("line", "12"));
-        done(token, Value::tuple().add("breakpoints", std::move(list)));
-    } else if (command == "cond-add") {
-        done(token, Value::tuple().add("id", "7"));
-    } else if (command == "cond-list") {
+        list.push(Value::tuple().add(Field::Index, "1").add(Field::File, "top.v").add(Field::Line, "5"));
+        list.push(Value::tuple().add(Field::Index, "3").add(Field::File, "cell.v").add(Field::Line, "12"));
+        done(token, Value::tuple().add(Field::Breakpoints, std::move(list)));
+    } else if (command == Request::CondAdd) {
+        done(token, Value::tuple().add(Field::Id, "7"));
+    } else if (command == Request::CondList) {
         Value list = Value::list();
         list.push(Value::tuple()
-                      .add("id", "7")
-                      .add("expression", "\"clk == 1\"")
-                      .add("radix", "hex")
-                      .add("label", "c1"));
-        list.push(Value::tuple().add("id", "8").add("expression", "q").add("radix", "5").add("label", ""));
-        done(token, Value::tuple().add("conditions", std::move(list)));
-    } else if (command == "quit") {
-        done(token, Value::tuple().add("accepted", refuseQuit ? "0" : "1"));
+                      .add(Field::Id, "7")
+                      .add(Field::Expression, "\"clk == 1\"")
+                      .add(Field::Radix, "hex")
+                      .add(Field::Label, "c1"));
+        list.push(Value::tuple().add(Field::Id, "8").add(Field::Expression, "q").add(Field::Radix, "5").add(Field::Label, ""));
+        done(token, Value::tuple().add(Field::Conditions, std::move(list)));
+    } else if (command == Request::Quit) {
+        done(token, Value::tuple().add(Field::Accepted, refuseQuit ? "0" : "1"));
         if (!refuseQuit)
             std::exit(0);
-    } else if (command == "exit") {
+    } else if (command == Request::Exit) {
         done(token);
         if (!ignoreExit)
             std::exit(0);

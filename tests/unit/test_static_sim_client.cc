@@ -202,7 +202,7 @@ TEST_F(StaticSimClientTest, SharedCodesRepeatedNamesAndReopenedScopes) {
                                  "$var wire 1 & more $end\n"
                                  "$upscope $end\n"
                                  "$upscope $end\n"
-                                 "$scope module a/b $end\n" // a name the hierarchy cannot hold
+                                 "$scope module a/b $end\n" // an escaped name: \a/b in a path
                                  "$var wire 1 ' lost $end\n"
                                  "$scope module inner $end $upscope $end\n"
                                  "$upscope $end\n"
@@ -221,7 +221,9 @@ TEST_F(StaticSimClientTest, SharedCodesRepeatedNamesAndReopenedScopes) {
     EXPECT_EQ(x->getObjectKind(), ScalarObjectKind);
 
     // The reopened scopes added to the blocks made the first time.
-    EXPECT_EQ(reader.getDesignRoot()->getChildCount(), 1);
+    EXPECT_EQ(reader.getDesignRoot()->getChildCount(), 2);
+    ASSERT_NE(reader.findDataObj("/\\a/b /lost"), nullptr);
+    EXPECT_EQ(reader.findBlock("/\\a/b /inner")->getPath(), StringBase("/\\a/b /inner"));
     IBlock* top = reader.findBlock("/top");
     EXPECT_EQ(top->getChildCount(), 1);
     EXPECT_EQ(top->getDataObjCount(), 3); // q, x, late

@@ -153,7 +153,7 @@ TEST_F(WaveCommandsTest, WaveAddResolvesAllNamesBeforeTheWindowIsTouched) {
     }
     // An element (not a slice) is a data object like any other.
     EXPECT_EQ(run("wave add count(3)"), TCL_OK);
-    EXPECT_EQ(gui.calls.at(1), "addWaveObjects [/tb/count(3)] -1 {} 0 -> [1]");
+    EXPECT_EQ(gui.calls.at(1), "addWaveObjects [/tb/count[3]] -1 {} 0 -> [1]");
 }
 
 TEST_F(WaveCommandsTest, OptionErrorsPrintTheirTextAndTheUsageBlock) {
