@@ -8,6 +8,7 @@
 #include "EngineCommands.h"
 #include "EngineCore.h"
 #include "Numbers.h"
+#include "TimeVariables.h"
 
 namespace OrvexEngine {
 
@@ -32,9 +33,10 @@ std::string fullBits(vpiHandle object) {
 Radix defaultRadix(vpiHandle object, int width) {
     switch (vpi_get(vpiType, object)) {
     case vpiIntegerVar: return Radix::Dec;
-    case vpiTimeVar: return Radix::Unsigned; // time is an unsigned integer: decimal, never negative
     default: break;
     }
+    // time is an unsigned integer: decimal, never negative.
+    if (isTimeVariable(object)) return Radix::Unsigned;
     return width == 1 ? Radix::Bin : Radix::Hex;
 }
 

@@ -23,6 +23,7 @@ module top;
   time t = 64'd1234567;
   reg one = 1;
   reg [7:0] cnt = 0;
+  wire [3:0] \odd+name = bus[5:2];
   genvar k;
   generate for (k = 0; k < 2; k = k + 1) begin : g
     wire [3:0] n = bus[k*4 +: 4];
@@ -39,8 +40,8 @@ module top;
 `endif
   end
   initial begin
-    #2 $display("AT2 bus30=%h bus74=%h mem2=%h g1n=%h g0n=%h i=%0d v=%h w=%h one=%b",
-                bus[3:0], bus[7:4], mem[2], g[1].n, g[0].n, i, v, w, one);
+    #2 $display("AT2 bus30=%h bus74=%h mem2=%h g1n=%h g0n=%h t=%0d i=%0d v=%h w=%h one=%b esc=%h esc1=%b",
+                bus[3:0], bus[7:4], mem[2], g[1].n, g[0].n, t, i, v, w, one, \odd+name , \odd+name [1]);
     #48 $display("AT50 bus=%h mem2=%h t=%0d i=%0d v=%h w=%h one=%b cnt=%h", bus, mem[2], t, i, v, w, one, cnt);
   end
   always @(cnt) if (cnt == 8'h0a) $display("CNT0A at %0t", $time);
@@ -48,12 +49,12 @@ module top;
 endmodule
 """
 
-ROUND_TRIP = ["v", "w", "bus", "i", "t", "one", "mem(2)", "bus(3:0)", "bus[7:4]", "/top/g[1]/r"]
+ROUND_TRIP = ["v", "w", "bus", "i", "t", "one", "mem(2)", "bus(3:0)", "bus[7:4]", "/top/g[1]/r", "\\odd+name "]
 RADIXES = ["noradix", "default", "bin", "oct", "hex", "dec", "unsigned", "ascii"]
 
 SCRIPT = r"""
 run 2 ns
-puts "SHOW bus30=[show value bus(3:0)] bus74=[show value {bus[7:4]}] mem2=[show value mem(2)] g1n=[show value {/top/g[1]/n}] g0n=[show value {g[0]/n}] i=[show value i] v=[show value v] w=[show value w] one=[show value one]"
+puts "SHOW bus30=[show value bus(3:0)] bus74=[show value {bus[7:4]}] mem2=[show value mem(2)] g1n=[show value {/top/g[1]/n}] g0n=[show value {g[0]/n}] t=[show value t] i=[show value i] v=[show value v] w=[show value w] one=[show value one] esc=[show value {\odd+name }] esc1=[show value {/top/\odd+name [1]}]"
 scope {/top/g[1]}
 puts "RELATIVE n=[show value n] up=[show value ../bus(7:4)]"
 scope ..
