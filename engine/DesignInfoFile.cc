@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "HdlPath.h"
+
 namespace OrvexEngine {
 
 namespace {
@@ -36,7 +38,8 @@ bool number(const std::string& text, int& value) {
 const std::vector<Connection>& find(const std::unordered_map<std::string, std::vector<Connection>>& table,
                                     const std::string& path) {
     static const std::vector<Connection> none;
-    auto found = table.find(netOf(path));
+    auto found = table.find(path);
+    if (found == table.end()) found = table.find(netOf(path));
     return found == table.end() ? none : found->second;
 }
 
@@ -106,7 +109,9 @@ void DesignData::clear() {
 }
 
 bool DesignData::declaration(const std::string& path, std::string& file, int& line) const {
-    auto found = declarations_.find(netOf(path));
+    // A generate scope ("/tb/g[1]") is named so whole; a select of an object is not.
+    auto found = declarations_.find(path);
+    if (found == declarations_.end()) found = declarations_.find(netOf(path));
     if (found == declarations_.end()) return false;
     file = found->second.file;
     line = found->second.line;
@@ -125,9 +130,14 @@ const std::vector<Connection>& DesignData::drivers(const std::string& path) cons
 const std::vector<Connection>& DesignData::loads(const std::string& path) const { return find(loads_, path); }
 
 std::string netOf(const std::string& path) {
-    if (path.empty() || path.back() != ']') return path;
-    const std::size_t open = path.rfind('[');
-    return open == std::string::npos || open == 0 ? path : path.substr(0, open);
+    try {
+        Orvex::HdlPath::Path parsed = Orvex::HdlPath::parse(path);
+        if (parsed.segments.empty() || parsed.segments.back().selects.empty()) return path;
+        parsed.segments.back().selects.clear();
+        return Orvex::HdlPath::format(parsed);
+    } catch (const Orvex::HdlPath::PathError&) {
+        return path;
+    }
 }
 
 } // namespace OrvexEngine

@@ -36,7 +36,8 @@ private:
     std::unordered_map<std::string, std::vector<Connection>> loads_;
 };
 
-/// The net path of an object path: "/tb/bus[3]" and "/tb/bus[7:0]" give "/tb/bus".
+/// The net path of an object path: "/tb/bus[3]", "/tb/bus(7:0)" and "/tb/mem[2][3]" give the object
+/// without its selects.
 std::string netOf(const std::string& path);
 
 } // namespace OrvexEngine

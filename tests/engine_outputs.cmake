@@ -12,7 +12,7 @@ set(OUTPUTS_PURE_SOURCES
 file(GLOB OUTPUTS_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/engine_unit/*.cc)
 add_executable(orvex_outputs_unit_tests ${OUTPUTS_UNIT_SOURCES} ${OUTPUTS_PURE_SOURCES})
 target_include_directories(orvex_outputs_unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/engine)
-target_link_libraries(orvex_outputs_unit_tests PRIVATE GTest::gtest GTest::gtest_main)
+target_link_libraries(orvex_outputs_unit_tests PRIVATE OrvexProtocol GTest::gtest GTest::gtest_main)
 gtest_discover_tests(orvex_outputs_unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)
 
 if(IVERILOG_INCLUDE_DIR)

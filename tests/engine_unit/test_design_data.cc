@@ -64,4 +64,6 @@ TEST(DesignDataFile, MalformedFilesAreRefusedWithTheLine) {
     EXPECT_EQ(failure("orvexdb\t1\nwire\t/a\n"), "line 2: unknown record 'wire' with 2 fields");
     EXPECT_EQ(netOf("/tb/m[3]"), "/tb/m");
     EXPECT_EQ(netOf("/tb/m"), "/tb/m");
+    EXPECT_EQ(netOf("/tb/m(3)[7:4]"), "/tb/m");
+    EXPECT_EQ(netOf("/tb/g[1]/n"), "/tb/g[1]/n");
 }
