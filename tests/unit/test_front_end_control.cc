@@ -186,6 +186,10 @@ TEST_F(Control, RequestsCarryTheirArgumentsInProtocolForm) {
     control->annotateSdf(2, "d.sdf", reader.findBlock("/top/u1"), true, false);
     control->addBreakpoint(BreakpointLocation{"top v.v", 5});
     control->setPathPulse(-1, 20);
+    reader.setCurrentScope(reader.findBlock("/top/u1"));
+    control->addCondition(Condition{"\"q == 0f\"", DefaultRadix, "c"});
+    StringBase value;
+    control->getValue(object("../mem(2)"), value, BinRadix);
     control->quit(true, false);
 
     const std::vector<std::string> expected = {
@@ -199,6 +203,9 @@ TEST_F(Control, RequestsCarryTheirArgumentsInProtocolForm) {
         "sdf-annotate \"2\" \"d.sdf\" \"/top/u1\" \"1\" \"0\"",
         "bp-add \"top v.v\" \"5\"",
         "path-pulse \"-1\" \"20\"",
+        // names in a condition resolve from the current scope; selects go out in one form
+        "cond-add \"\\\"q == 0f\\\"\" \"default\" \"c\" \"/top/u1\"",
+        "value \"/top/mem[2]\" \"bin\"",
         "quit \"1\" \"0\"",
     };
     ASSERT_TRUE(handler.waitFor(EngineTerminatedEvent));
