@@ -8,11 +8,16 @@
 #include "EngineCommands.h"
 #include "EngineCore.h"
 #include "ObjectValues.h"
+#include "TimeVariables.h"
 
 namespace OrvexEngine {
 
 namespace {
 using Orvex::Mi::Value;
+namespace Field = Orvex::Protocol::Field;
+namespace ScopeKind = Orvex::Protocol::ScopeKind;
+namespace ObjectKind = Orvex::Protocol::ObjectKind;
+namespace Direction = Orvex::Protocol::Direction;
 
 std::string text(vpiHandle object, int property) {
     const char* s = vpi_get_str(property, object); // vvp reuses one buffer: copy at once
@@ -25,30 +30,31 @@ void addPlace(Value& tuple, const std::string& path, std::string file, int line)
         line = 0;
         declarationOf(path, file, line);
     }
-    tuple.add("file", file).add("line", line > 0 ? std::to_string(line) : std::string());
+    tuple.add(Field::File, file).add(Field::Line, line > 0 ? std::to_string(line) : std::string());
 }
 
 std::string scopeKind(vpiHandle scope) {
     switch (vpi_get(vpiType, scope)) {
-    case vpiModule: return "module";
-    case vpiTask: return "task";
-    case vpiFunction: return "function";
-    case vpiNamedBegin: return "begin";
-    case vpiNamedFork: return "fork";
-    default: return "generate";
+    case vpiModule: return ScopeKind::Module;
+    case vpiTask: return ScopeKind::Task;
+    case vpiFunction: return ScopeKind::Function;
+    case vpiNamedBegin: return ScopeKind::Begin;
+    case vpiNamedFork: return ScopeKind::Fork;
+    default: return ScopeKind::Generate;
     }
 }
 
 std::string objectKind(vpiHandle object) {
     switch (vpi_get(vpiType, object)) {
-    case vpiNet: return "net";
-    case vpiReg: return "reg";
-    case vpiIntegerVar: return "integer";
-    case vpiRealVar: return "real";
-    case vpiTimeVar: return "time";
-    case vpiParameter: return vpi_get(vpiLocalParam, object) == 1 ? "localparam" : "parameter";
-    case vpiNamedEvent: return "event";
-    default: return "memory";
+    case vpiNet: return ObjectKind::Net;
+    case vpiReg: return isTimeVariable(object) ? ObjectKind::Time : ObjectKind::Reg;
+    case vpiIntegerVar: return ObjectKind::Integer;
+    case vpiRealVar: return ObjectKind::Real;
+    case vpiTimeVar: return ObjectKind::Time;
+    case vpiParameter:
+        return vpi_get(vpiLocalParam, object) == 1 ? ObjectKind::Localparam : ObjectKind::Parameter;
+    case vpiNamedEvent: return ObjectKind::Event;
+    default: return ObjectKind::Memory;
     }
 }
 
@@ -67,9 +73,9 @@ std::map<std::string, std::string> portDirections(vpiHandle module) {
     while (vpiHandle port = ports ? vpi_scan(ports) : nullptr) {
         std::string name = text(port, vpiName);
         switch (vpi_get(vpiDirection, port)) {
-        case vpiInput: dirs[name] = "in"; break;
-        case vpiOutput: dirs[name] = "out"; break;
-        case vpiInout: dirs[name] = "inout"; break;
+        case vpiInput: dirs[name] = Direction::In; break;
+        case vpiOutput: dirs[name] = Direction::Out; break;
+        case vpiInout: dirs[name] = Direction::Inout; break;
         default: break;
         }
     }
@@ -80,9 +86,9 @@ Value describeObject(vpiHandle object, const std::map<std::string, std::string>&
     std::string name = text(object, vpiName);
     std::string path = pathOf(object);
     Value tuple = Value::tuple();
-    tuple.add("name", name).add("kind", objectKind(object));
+    tuple.add(Field::Name, name).add(Field::Kind, objectKind(object));
     auto dir = dirs.find(name);
-    tuple.add("dir", dir == dirs.end() ? std::string() : dir->second);
+    tuple.add(Field::Dir, dir == dirs.end() ? std::string() : dir->second);
     bool memory = isMemory(object);
     vpiHandle element = object;
     if (memory) {
@@ -95,14 +101,14 @@ Value describeObject(vpiHandle object, const std::map<std::string, std::string>&
     int width = vpi_get(vpiType, element) == vpiNamedEvent ? 0 : vpi_get(vpiSize, element);
     int msb = rangeBound(element, vpiLeftRange), lsb = rangeBound(element, vpiRightRange);
     if (isReal(element) || vpi_get(vpiType, element) == vpiParameter) { msb = width > 0 ? width - 1 : 0; lsb = 0; }
-    tuple.add("width", width).add("msb", msb).add("lsb", lsb);
-    tuple.add("signed", vpi_get(vpiSigned, element) == 1 ? 1 : 0);
+    tuple.add(Field::Width, width).add(Field::Msb, msb).add(Field::Lsb, lsb);
+    tuple.add(Field::Signed, vpi_get(vpiSigned, element) == 1 ? 1 : 0);
     if (memory)
-        tuple.add("size", vpi_get(vpiSize, object))
-            .add("first", rangeBound(object, vpiLeftRange))
-            .add("last", rangeBound(object, vpiRightRange));
+        tuple.add(Field::Size, vpi_get(vpiSize, object))
+            .add(Field::First, rangeBound(object, vpiLeftRange))
+            .add(Field::Last, rangeBound(object, vpiRightRange));
     else
-        tuple.add("size", 0).add("first", 0).add("last", 0);
+        tuple.add(Field::Size, 0).add(Field::First, 0).add(Field::Last, 0);
     addPlace(tuple, path, text(object, vpiFile), vpi_get(vpiLineNo, object));
     return tuple;
 }
@@ -110,23 +116,23 @@ Value describeObject(vpiHandle object, const std::map<std::string, std::string>&
 Value describeScope(vpiHandle scope) {
     Value tuple = Value::tuple();
     std::string path = pathOf(scope);
-    tuple.add("name", text(scope, vpiName)).add("kind", scopeKind(scope));
+    tuple.add(Field::Name, text(scope, vpiName)).add(Field::Kind, scopeKind(scope));
     bool module = vpi_get(vpiType, scope) == vpiModule;
     std::string file = text(scope, module ? vpiDefFile : vpiFile);
     int line = vpi_get(module ? vpiDefLineNo : vpiLineNo, scope);
     addPlace(tuple, path, file, line);
     bool top = module && !vpi_handle(vpiScope, scope);
-    if (module && !top) tuple.add("ifile", text(scope, vpiFile)).add("iline", std::to_string(vpi_get(vpiLineNo, scope)));
-    else tuple.add("ifile", "").add("iline", "");
+    if (module && !top) tuple.add(Field::InstanceFile, text(scope, vpiFile)).add(Field::InstanceLine, std::to_string(vpi_get(vpiLineNo, scope)));
+    else tuple.add(Field::InstanceFile, "").add(Field::InstanceLine, "");
     Value children = Value::list();
     vpiHandle inner = vpi_iterate(vpiInternalScope, scope);
     while (vpiHandle child = inner ? vpi_scan(inner) : nullptr) children.push(describeScope(child));
-    tuple.add("children", children);
+    tuple.add(Field::Children, children);
     std::map<std::string, std::string> dirs;
     if (module) dirs = portDirections(scope);
     Value objects = Value::list();
     for (vpiHandle object : dataObjectsOf(scope)) objects.push(describeObject(object, dirs));
-    tuple.add("objects", objects);
+    tuple.add(Field::Objects, objects);
     return tuple;
 }
 
@@ -135,7 +141,7 @@ Value design(const std::vector<std::string>& args) {
     Value tops = Value::list();
     vpiHandle modules = vpi_iterate(vpiModule, nullptr);
     while (vpiHandle top = modules ? vpi_scan(modules) : nullptr) tops.push(describeScope(top));
-    return Value::tuple().add("resolution", precisionExponent()).add("tops", tops);
+    return Value::tuple().add(Field::Resolution, precisionExponent()).add(Field::Tops, tops);
 }
 
 Registrar designRequest(Orvex::Protocol::Request::Design, design);
