@@ -10,6 +10,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tavrin/ConsolePipe.h"
 #include "tavrin/IConsole.h"
@@ -102,7 +103,8 @@ public:
     Radix radix = NoRadix;
     int arrayDisplayLength = 64;
     int maxTraceableSize = 65536;
-    int metConditionId = -1;
+    /// The conditions met in the last stop, in id order; their scripts run after the request.
+    std::vector<int> metConditionIds;
     std::map<int, TclCondition*> conditionScripts;
     std::mutex outputLock;
     /// The status Tcl's exit was given, and whether the batch file failed: the host's exit code.

@@ -108,11 +108,11 @@ TEST_F(EventHandlerTest, ConditionMetRunsTheScriptOfItsIdOnceAfterTheRequest) {
     impl()->runFor(10);
     EXPECT_EQ(var("two"), "2");
     EXPECT_EQ(var("one"), "<unset>");
-    EXPECT_EQ(impl()->metConditionId, -1);
+    EXPECT_TRUE(impl()->metConditionIds.empty());
     Tcl_UnsetVar(interp, "two", TCL_GLOBAL_ONLY);
     impl()->runFor(10);
     EXPECT_EQ(var("two"), "<unset>");
-    EXPECT_EQ(settledConsole(), "");
+    EXPECT_EQ(settledConsole(), "Stopped at time : 0 fs : Condition 2 met\n");
 }
 
 TEST_F(EventHandlerTest, ConditionScriptMayRunTheSimulationOnItself) {
