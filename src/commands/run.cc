@@ -12,9 +12,8 @@ const std::int64_t defaultRunLength = 100000000; // 100 ns, whatever the user un
 
 // The engine counts in ticks of its resolution; a shorter run would silently move nothing.
 void refuseTimeBelowResolution(TclControlInterface* tcl, std::int64_t time) {
-    ISimulationControl* engine = tcl->getSimulationControl();
-    if (engine == nullptr || time <= 0) return;
-    const int exponent = engine->getTimeResolution();
+    if (time <= 0) return;
+    const int exponent = tcl->getTimeResolution();
     if (exponent < -15 || exponent > 0) return;
     std::int64_t tick = 1;
     for (int i = -15; i < exponent; ++i) tick *= 10;

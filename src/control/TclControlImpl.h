@@ -51,6 +51,7 @@ public:
     Radix getRadix() override { return radix; }
     void setRadix(Radix r) override { radix = r; }
     int getUserUnit() override { return userUnit; }
+    int getTimeResolution() override { return timeResolution; }
     void setUserUnit(int unit) override { userUnit = unit; }
     void runFor(std::int64_t time) override;
     void runAll() override;
@@ -92,6 +93,7 @@ public:
     IGuiControl* guiControl = nullptr;
     std::unique_ptr<ConsoleBridge> consoleBridge;
     int userUnit = -15;
+    int timeResolution = -15;
     std::string batchFileName;
     bool batchPending = false;
     std::string logFileName;
