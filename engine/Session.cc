@@ -12,7 +12,6 @@
 
 #include "EngineCommands.h"
 #include "EngineCore.h"
-#include "OutputHooks.h"
 #include "StatementHook.h"
 #include "Wire.h"
 
@@ -157,7 +156,6 @@ void whenWritable(std::function<void()> fn) {
 void simulationEnd() {
     simulationEnded = true;
     finishPending();
-    flushOutputs(); // the files hold the last time step before the end is reported
     Orvex::Mi::Value fields = Orvex::Mi::Value::tuple();
     std::string reason = "run-complete";
     if (finishCalled || finishedByVvp) {

@@ -33,8 +33,8 @@ def vvp(design, *defines):
     return done.stdout.splitlines(), done.returncode
 
 
-def orvex(design, script):
-    done = subprocess.run([ORVEX, "-nolog", "-g2012", design], input=script, capture_output=True, text=True,
+def orvex(design, script, *options):
+    done = subprocess.run([ORVEX, "-nolog", "-g2012"] + list(options) + [design], input=script, capture_output=True, text=True,
                           cwd=WORK, timeout=90)
     return done.stdout.splitlines(), done.stderr, done.returncode
 
@@ -64,16 +64,27 @@ endmodule
 """)
 oracle_vcd = os.path.join(WORK, "finish_oracle.vcd")
 expected, status = vvp(FINISH, 'VCD="%s"' % oracle_vcd)
-ours_vcd = os.path.join(WORK, "finish_ours.vcd")
-lines, errors, code = orvex(FINISH, "vcd dumpfile %s\nvcd dumpvars -m /tb\nrun all\nputs {not reached}\n" % ours_vcd)
+ours_vcd, wdb, saif = (os.path.join(WORK, name) for name in ("finish_ours.vcd", "finish.wdb", "finish.saif"))
+lines, errors, code = orvex(FINISH, """vcd dumpfile %s
+vcd dumpvars -m /tb
+ntrace select -m /tb
+ntrace start
+saif open -scope /tb -file %s -allnets
+run all
+puts {not reached}
+""" % (ours_vcd, saif), "-wdb", wdb)
 f.check(design_lines(lines) == design_lines(expected), "$finish output %r, vvp %r" % (lines, expected))
 f.check(lines[-1:] == ['Stopped at time : 20 ns : File "%s" Line 10' % FINISH], "$finish stop line %r" % lines[-1:])
 f.check(code == status == 0, "$finish status %d, vvp %d, %s" % (code, status, errors))
 _, mine, _ = vcdread.read(ours_vcd)
 _, theirs, _ = vcdread.read(oracle_vcd)
+_, traced, _ = vcdread.read(wdb)
 for name in ("/tb/a", "/tb/b"):
-    f.check(mine[name].at(20000) == theirs[name].at(20000) == ("0111" if name == "/tb/b" else "0100"),
-            "%s at the $finish step: ours %s, vvp %s" % (name, mine[name].at(20000), theirs[name].at(20000)))
+    f.check(mine[name].at(20000) == theirs[name].at(20000) == traced[name].at(20000) ==
+            ("0111" if name == "/tb/b" else "0100"), "%s at the $finish step: VCD %s, database %s, vvp %s" %
+            (name, mine[name].at(20000), traced[name].at(20000), theirs[name].at(20000)))
+_, nets = saifread.read(saif)
+f.check(nets.get("/tb/b[0]", {}).get("TC") == 1, "SAIF of the $finish step: %r" % nets)
 
 # ---- $fatal, $error, $warning as vvp prints them; the end says where; status 1 ---------------------
 FATAL = source("fatal.v", """`timescale 1ns/1ps
