@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "Callbacks.h"
-
 #include "EngineCommands.h"
 #include "EngineCore.h"
 #include "StatementHook.h"

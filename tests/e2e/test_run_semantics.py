@@ -5,7 +5,9 @@ time step; conditions met in one step all run their scripts within the run; ever
 bad time units, breakpoints that cannot be hit, ntrace off, SAIF of nested blocks, SDF messages."""
 import os
 import re
+import signal
 import subprocess
+import time
 
 import saifread
 import vcdread
@@ -170,6 +172,24 @@ endmodule
 lines, errors, code = orvex(STOP, "run 100 ns\nputs {-- resumed}\nrun 100 ns\n")
 f.check(lines[1:5] == ["before stop", 'Stopped at time : 7 ns : $stop : File "%s" Line 5' % STOP, "-- resumed",
                        "after stop"], "$stop: %r" % lines)
+
+# ---- every stop says why: Ctrl-C during run all ----------------------------------------------------
+CLOCK = source("clock.v", """`timescale 1ns/1ps
+module tb;
+  reg clk = 0;
+  always #5 clk = ~clk;
+endmodule
+""")
+shell = subprocess.Popen([ORVEX, "-nolog", CLOCK], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, cwd=WORK)
+shell.stdin.write("run all\n")
+shell.stdin.flush()
+seen = shell.stdout.readline()  # the start-up line: the engine is ready and running
+time.sleep(1)
+shell.send_signal(signal.SIGINT)
+out, _ = shell.communicate("puts {-- back}\nquit\n", timeout=60)
+stops = [l for l in out.splitlines() if l.startswith("Stopped at time")]
+f.check(len(stops) == 1 and " : Stop requested : File \"%s\" Line " % CLOCK in stops[0] and "-- back" in out,
+        "Ctrl-C: %r %r" % (seen, out))
 
 # ---- time units ------------------------------------------------------------------------------------
 lines, errors, code = orvex(COND, """run 10 Ns
