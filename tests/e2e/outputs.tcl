@@ -55,7 +55,10 @@ proc checkToggles {dir} {
     }
 }
 checkToggles $dir
-puts "waveform database written: [file exists $env(ORVEX_TEST_WORK)/outputs.wdb]"
+# Simulations started in the same directory at once get run numbers (outputs1.wdb ...); this
+# test's folder is its own, so any database in it is this run's.
+proc databasesWritten {} { llength [glob -nocomplain -directory $::env(ORVEX_TEST_WORK) outputs*.wdb] }
+puts "waveform database written: [databasesWritten]"
 onerror {resume}
 sdfanno -typ designs/missing.sdf
 specify pathpulse 1 2
