@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "ConditionExpression.h"
-#include "DataObjects.h"
 #include "EngineCommands.h"
 #include "EngineCore.h"
 #include "Numbers.h"
@@ -63,8 +62,9 @@ class ConditionTargets {
 public:
     explicit ConditionTargets(const std::string& scopePath) : scopePath_(scopePath) {
         if (scopePath.empty()) return;
-        base_ = lookupPath(scopePath);
-        if (!base_ || !isScope(base_)) throw EngineError("cond-add: no such scope: " + scopePath);
+        // Any scope will do, a package such as $unit included.
+        base_ = resolvePath(scopePath).scope;
+        if (!base_) throw EngineError("cond-add: no such scope: " + scopePath);
     }
 
     const ValueTarget& of(const std::string& name) {
