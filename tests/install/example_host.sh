@@ -4,7 +4,7 @@
 # be what plain vvp prints for the same design.
 # Usage: example_host.sh BUILD_DIR SOURCE_DIR [extra compiler flags]
 set -euo pipefail
-build=$1 source=$2 flags=${3:-}
+build=$(cd "$1" && pwd) source=$(cd "$2" && pwd) flags=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
