@@ -11,9 +11,23 @@
 #include <cerrno>
 #include <cstring>
 
+extern char** environ;
+
 namespace OrvexLauncher {
 
-int runProgram(const std::vector<std::string>& argv, std::string& output) {
+int runProgram(const std::vector<std::string>& argv, std::string& output, const std::string& tmpDir) {
+    // The environment is made before the fork: between fork and exec only plain calls are safe.
+    std::vector<std::string> environment;
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry)
+        if (tmpDir.empty() || std::strncmp(*entry, "TMPDIR=", 7) != 0) environment.emplace_back(*entry);
+    if (!tmpDir.empty()) environment.push_back("TMPDIR=" + tmpDir);
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(&entry[0]);
+    envp.push_back(nullptr);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         output = std::string("cannot create a pipe: ") + std::strerror(errno) + "\n";
@@ -33,10 +47,7 @@ int runProgram(const std::vector<std::string>& argv, std::string& output) {
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
         ::dup2(fds[1], 1);
         ::dup2(fds[1], 2);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
+        ::execvpe(args[0], args.data(), envp.data());
         std::string message = std::string("cannot run ") + argv[0] + ": " + std::strerror(errno) + "\n";
         ssize_t ignored = ::write(2, message.data(), message.size());
         (void)ignored;
@@ -65,12 +76,13 @@ std::vector<std::string> languageOptions(const CompileRequest& request) {
     return {};
 }
 
+bool isShellPlain(const std::string& path) {
+    return path.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                  "0123456789/._-+,:=@%") == std::string::npos;
+}
+
 std::string shellSafeFolder(const std::string& folder, const std::string& workDir, const std::string& linkName) {
-    auto plain = [](const std::string& path) {
-        return path.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-                                      "0123456789/._-+,:=@%") == std::string::npos;
-    };
-    if (plain(folder) || !plain(workDir)) return folder;
+    if (isShellPlain(folder) || !isShellPlain(workDir)) return folder;
     std::string link = workDir + "/" + linkName;
     if (::symlink(folder.c_str(), link.c_str()) != 0 && errno != EEXIST) return folder;
     return link;
@@ -97,10 +109,11 @@ CompilePlan planCompile(const CompileRequest& request, const std::string& workDi
 bool compileDesign(const CompileRequest& request, const std::string& workDir,
                    const std::string& engineLibDir, std::string& messages) {
     CompilePlan plan = planCompile(request, workDir, engineLibDir);
-    if (runProgram(plan.engineCompile, messages) != 0) return false;
+    // The compiler's own temporary files go to the session's folder, which is removed with it.
+    if (runProgram(plan.engineCompile, messages, workDir) != 0) return false;
     if (!plan.sideCompile.empty()) {
         std::string sideMessages;
-        if (runProgram(plan.sideCompile, sideMessages) != 0)
+        if (runProgram(plan.sideCompile, sideMessages, workDir) != 0)
             messages += "Warning: declaration places and net connections are not available:\n" + sideMessages;
     }
     return true;

@@ -10,6 +10,14 @@ namespace OrvexLauncher {
 struct CompileRequest {
     std::vector<std::string> sources;
     std::vector<std::string> compilerOptions; // as the Icarus compiler takes them, in order
+
+    /// Whether there is a design to compile: source files, or command files naming them.
+    bool namesDesign() const {
+        if (!sources.empty()) return true;
+        for (const std::string& option : compilerOptions)
+            if (option.compare(0, 2, "-f") == 0 || option.compare(0, 2, "-c") == 0) return true;
+        return false;
+    }
 };
 
 /// The compiler runs of one design, worked out before any of them starts: the engine's
@@ -39,7 +47,10 @@ bool compileDesign(const CompileRequest& request, const std::string& workDir,
                    const std::string& engineLibDir, std::string& messages);
 
 /// Runs a program with arguments (never through a shell), collecting its standard output and
-/// error; the exit status.
-int runProgram(const std::vector<std::string>& argv, std::string& output);
+/// error; the exit status. A non-empty `tmpDir` becomes the program's TMPDIR.
+int runProgram(const std::vector<std::string>& argv, std::string& output, const std::string& tmpDir = std::string());
+
+/// Whether a shell would take `path` as one word, unquoted.
+bool isShellPlain(const std::string& path);
 
 } // namespace OrvexLauncher

@@ -87,12 +87,16 @@ void SessionExit::watch(int signalFd) {
         }
         if (signal == 0) continue;
         if (signal == SIGINT) {
-            if (handlers_.interrupt) handlers_.interrupt();
+            std::lock_guard<std::mutex> running(handlerLock_);
+            if (!handlersStopped_ && handlers_.interrupt) handlers_.interrupt();
             continue;
         }
         int none = 0;
         if (!endingSignal_.compare_exchange_strong(none, signal)) continue; // already ending
-        if (handlers_.terminate) handlers_.terminate(signal);
+        {
+            std::lock_guard<std::mutex> running(handlerLock_);
+            if (!handlersStopped_ && handlers_.terminate) handlers_.terminate(signal);
+        }
         std::unique_lock<std::mutex> hold(lock_);
         if (!ended_.wait_for(hold, kGraceTime, [this] { return sessionEnded_; })) {
             hold.unlock();
@@ -100,6 +104,11 @@ void SessionExit::watch(int signalFd) {
             endAsSignalled();
         }
     }
+}
+
+void SessionExit::stopHandlers() {
+    std::lock_guard<std::mutex> running(handlerLock_);
+    handlersStopped_ = true;
 }
 
 void SessionExit::sessionEnded() {

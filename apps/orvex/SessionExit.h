@@ -36,6 +36,9 @@ public:
     void startWatcher(Handlers handlers);
     /// The launcher's own end: the terminal as found and the work folder removed.
     void cleanUp();
+    /// No handler runs any more once this returns (one running is waited for), so that what
+    /// the handlers use can be taken down.
+    void stopHandlers();
     /// Called when the session has ended; a pending forced end is called off.
     void sessionEnded();
     /// The signal that ended the session, 0 if none.
@@ -52,6 +55,8 @@ private:
     struct termios terminal_ {};
     Handlers handlers_;
     std::atomic<int> endingSignal_{0};
+    std::mutex handlerLock_;
+    bool handlersStopped_ = false;
     std::mutex lock_;
     std::condition_variable ended_;
     bool sessionEnded_ = false;

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     OrvexLauncher::SessionExit::blockSignals();
     OrvexLauncher::SessionExit session;
     Tavrin::LiveSimClient* client = nullptr;
-    if (!options.compile.sources.empty()) {
+    if (options.compile.namesDesign()) {
         std::string libDir = findEngineLibDir();
         if (libDir.empty()) {
             std::fprintf(stderr, "orvex: the engine module orvex.vpi is not installed\n");
@@ -143,6 +143,8 @@ int main(int argc, char** argv) {
         interruptedBefore = true;
         lastInterrupt = now;
         if (engine == nullptr) return;
+        // The terminal echoed ^C; the stop line starts on a line of its own.
+        if (editor) editor->write(Tavrin::StringBase("\n"));
         if (again && editor && userWantsEngineEnded()) {
             client->killEngine();
             return;
@@ -176,6 +178,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orvex: %s\n", e.getDescription());
         status = 1;
     }
+    // The handlers use the engine and the console, which are taken down next.
+    session.stopHandlers();
     // The input side ends first, so that nothing waits for a line that will never come.
     if (editor) editor->close();
     if (client != nullptr) client->shutDownEngine();
