@@ -9,15 +9,8 @@ import unittest
 
 from ptysession import PROMPT, Folder, Session, design, ended_by, engine_pids
 
-ENDLESS = """`timescale 1ns/1ns
-module endless_tb;
-  reg clk = 0;
-  integer ticks = 0;
-  always #1 clk = ~clk;
-  always @(posedge clk) ticks = ticks + 1;
-  initial #2000000000 $finish;
-endmodule
-"""
+# A clock that runs for a very long simulated time.
+ENDLESS = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e", "designs", "endless.v")).read()
 
 # Generate scopes and a memory, for completion from the design data.
 HIERARCHY = """`timescale 1ns/1ns

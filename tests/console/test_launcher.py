@@ -6,6 +6,8 @@ import subprocess
 import tempfile
 import unittest
 
+from ptysession import Folder
+
 LAUNCHER = os.environ.get("ORVEX_LAUNCHER", "orvex")
 
 SIMPLE = """module simple;
@@ -55,15 +57,6 @@ def write(folder, name, text):
 
 def design_lines(text):
     return [line for line in text.splitlines() if line.startswith("D: ")]
-
-
-class Folder:
-    def __enter__(self):
-        self.tmp = tempfile.TemporaryDirectory(prefix="orvex-launcher-")
-        return self.tmp.name
-
-    def __exit__(self, *exc):
-        self.tmp.cleanup()
 
 
 def orvex(folder, args, script, env=None):
