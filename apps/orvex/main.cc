@@ -13,6 +13,7 @@
 
 #include "Completion.h"
 #include "DesignCompiler.h"
+#include "EngineStopper.h"
 #include "HistoryFile.h"
 #include "LauncherOptions.h"
 #include "LineEditConsole.h"
@@ -132,36 +133,28 @@ int main(int argc, char** argv) {
     if (history) control->setEarlierHistory(history->lines());
 
     Tavrin::ISimulationControl* engine = client != nullptr ? client->getSimulationControl() : nullptr;
+    std::unique_ptr<OrvexLauncher::EngineStopper> stopper;
+    if (engine != nullptr) stopper.reset(new OrvexLauncher::EngineStopper(engine));
     Clock::time_point lastInterrupt;
     bool interruptedBefore = false;
     OrvexLauncher::SessionExit::Handlers handlers;
     handlers.interrupt = [&] {
         // At the prompt Ctrl-C only discards the line; otherwise it stops the running command.
         if (editor && editor->interruptEditing()) return;
+        if (stopper == nullptr) return;
         Clock::time_point now = Clock::now();
         bool again = interruptedBefore && now - lastInterrupt < std::chrono::seconds(1);
         interruptedBefore = true;
         lastInterrupt = now;
-        if (engine == nullptr) return;
         // The terminal echoed ^C; the stop line starts on a line of its own.
         if (editor) editor->write(Tavrin::StringBase("\n"));
-        if (again && editor && userWantsEngineEnded()) {
-            client->killEngine();
-            return;
-        }
-        try {
-            engine->stop();
-        } catch (const Orvex::Exception&) {
-            // No running engine to stop.
-        }
+        // A stop still unanswered means the engine does not answer.
+        if (!stopper->request() && again && editor && userWantsEngineEnded()) client->killEngine();
     };
     handlers.terminate = [&](int) {
         control->requestLeave();
         if (editor) editor->close();
-        try {
-            if (engine != nullptr) engine->stop();
-        } catch (const Orvex::Exception&) {
-        }
+        if (stopper) stopper->request();
     };
     session.startWatcher(handlers);
 
@@ -182,6 +175,7 @@ int main(int argc, char** argv) {
     session.stopHandlers();
     // The input side ends first, so that nothing waits for a line that will never come.
     if (editor) editor->close();
+    stopper.reset();
     if (client != nullptr) client->shutDownEngine();
     control->shutDown();
     control->closeLiveSimClient();

@@ -151,6 +151,36 @@ class Interrupt(unittest.TestCase):
                 s.close()
 
 
+    def test_two_ctrl_c_offer_to_end_an_engine_that_does_not_answer(self):
+        with Folder() as folder:
+            s = Session([design(folder, "endless.v", ENDLESS)], folder)
+            try:
+                s.wait_prompts(1)
+                s.type("run all\r")
+                time.sleep(1)
+                engines = engine_pids(s.proc.pid)
+                for pid in engines:
+                    os.killpg(os.getpgid(pid), signal.SIGSTOP)  # the engine and its children
+                s.type("\x03")
+                time.sleep(0.3)
+                s.type("\x03")
+                s.wait_for("does not answer. End it\\? \\[y/N\\]")
+                s.type("y\r")
+                s.wait_for("terminated in an unexpected manner")
+                s.wait_prompts(2)
+                self.assertIn("not running", s.command("run 10 ns"))
+                s.type("quit\r")
+                self.assertEqual(s.finish(), 0)
+                self.assertEqual(s.leftovers(), [])
+            finally:
+                for pid in engines:
+                    try:
+                        os.killpg(pid, signal.SIGCONT)
+                    except ProcessLookupError:
+                        pass
+                s.close()
+
+
 class Completion(unittest.TestCase):
     def test_tab_completes_commands_options_objects_and_files(self):
         with Folder() as folder:
