@@ -37,6 +37,8 @@ class WaysOut(unittest.TestCase):
         s = Session([design(folder, "endless.v", ENDLESS)], folder)
         try:
             s.wait_prompts(1)
+            # Text Tcl still buffers is written whichever way the session ends.
+            s.command("set f [open kept.txt w]; puts $f buffered; puts -nonewline tail-text")
             started = time.monotonic()
             if how == "quit":
                 s.type("quit\r")
@@ -71,6 +73,8 @@ class WaysOut(unittest.TestCase):
                 self.assertEqual(code, status, s.text)
                 self.assertEqual(modes, s.found, "terminal modes changed")
                 self.assertEqual(s.leftovers(), [], "work folder left behind")
+                with open(os.path.join(folder, "kept.txt")) as f:
+                    self.assertEqual(f.read(), "buffered\n")
                 self.assertLess(seconds, 3.0)
                 if how == "quit":
                     print("quit took %.3f s" % seconds)
