@@ -261,6 +261,24 @@ class History(unittest.TestCase):
             self.assertIn("puts third-session", lines)
             self.assertIn("puts $remembered", lines)
 
+    def test_history_file_is_cut_back_to_its_newest_lines(self):
+        with Folder() as folder:
+            path = os.path.join(folder, "state", "orvex", "history")
+            os.makedirs(os.path.dirname(path))
+            with open(path, "w") as f:
+                f.write("".join("puts old%d\n" % i for i in range(5000)))
+            s = Session([], folder)
+            try:
+                s.wait_prompts(1)
+                s.type("quit\r")
+                s.finish()
+            finally:
+                s.close()
+            with open(path) as f:
+                lines = f.read().splitlines()
+            self.assertLess(len(lines), 2500)
+            self.assertEqual(lines[-2:], ["puts old4999", "quit"])
+
 
 if __name__ == "__main__":
     unittest.main()
