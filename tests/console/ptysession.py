@@ -117,9 +117,21 @@ class Session:
 
 
 def engine_pids(launcher_pid):
-    """The engine processes (vvp) started by the launcher."""
-    out = subprocess.run(["pgrep", "-P", str(launcher_pid), "vvp"], capture_output=True, text=True).stdout
-    return [int(p) for p in out.split()]
+    """The engine processes (vvp) started by the launcher, from /proc."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % entry) as f:
+                stat = f.read()
+        except OSError:
+            continue
+        name = stat[stat.index("(") + 1:stat.rindex(")")]
+        parent = int(stat[stat.rindex(")") + 2:].split()[1])
+        if parent == launcher_pid and name == "vvp":
+            found.append(int(entry))
+    return found
 
 
 class Folder:
