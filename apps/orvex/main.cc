@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "DesignCompiler.h"
+#include "GuiLaunch.h"
 #include "LineEditConsole.h"
 #include "orvex/Exceptions.h"
 #include "orvex/Platform.h"
@@ -30,6 +31,10 @@ const char* const usageText =
     "  -nolog          write no simulation log\n"
     "  -wdb NAME       name of the waveform database (default orvex.wdb, with the run number\n"
     "                  when other simulations run in the same directory)\n"
+    "  -gui            open a GTKWave window on the waveform database; it shows the data up\n"
+    "                  to the current time at every stop (needs an X display and gtkwave)\n"
+    "  -wavelog all|none  with -gui: record every object from time 0 (all, the default) or\n"
+    "                  only the objects given to wave add, from then on (none)\n"
     "  -I DIR, -D MACRO[=VALUE], -s TOP, -g FLAG\n"
     "                  passed on to the compiler (also written -IDIR, -DMACRO, -sTOP, -gFLAG)\n"
     "  --help          show this text\n"
@@ -46,6 +51,7 @@ struct Options {
     bool noLog = false;
     std::string wdb;
     OrvexLauncher::CompileRequest compile;
+    OrvexLauncher::GuiRequest gui;
 };
 
 // Returns -1 when the shell should start, otherwise the exit status.
@@ -59,6 +65,9 @@ int parseOptions(int argc, char** argv, Options& options) {
             }
             return argv[++i];
         };
+        const int guiOption = OrvexLauncher::parseGuiOption(argc, argv, i, options.gui);
+        if (guiOption < 0) return 2;
+        if (guiOption > 0) continue;
         if (arg == "--help" || arg == "-help" || arg == "-h") {
             std::fputs(usageText, stdout);
             return 0;
@@ -179,12 +188,15 @@ int main(int argc, char** argv) {
         editor ? factory.createTclObject(*editor) : factory.createTclObjectUseStdio()));
 
     int status = 0;
+    std::unique_ptr<OrvexGui::GtkWaveGui> gui;
     try {
         if (client != nullptr) {
             control->setLiveSimClient(client);
             startInterruptWatcher(client->getSimulationControl());
         }
+        gui = OrvexLauncher::makeGui(options.gui, *control, options.wdb);
         control->startEngineProcess(options.logFile, options.noLog);
+        OrvexLauncher::startGui(gui.get(), *control);
         control->saveCommandLineToLog(argc, argv);
         status = control->startTcl(argv[0], options.batchFile, nullptr);
     } catch (const Orvex::EndOfInputException&) {
@@ -193,6 +205,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orvex: %s\n", e.getDescription());
         status = 1;
     }
+    if (gui) gui->close(); // no window outlives the shell
     if (client != nullptr) client->shutDownEngine();
     control->shutDown();
     control->closeLiveSimClient();
