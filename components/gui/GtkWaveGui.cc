@@ -133,6 +133,7 @@ std::string GtkWaveGui::openWindow() {
         viewer_.terminate();
         return "GTKWave could not open the waveform database " + settings_.database;
     }
+    viewer_.post("gtkwave::/Time/Zoom/Zoom_Full");
     windowOpened_ = true;
     facilitiesStale_ = true;
     return std::string();
@@ -166,7 +167,7 @@ void GtkWaveGui::handleEvent(const Tavrin::EngineEvent& event) {
     if (!windowOpened_) return;
     try {
         // Not waited for: a large database reloads while the prompt is back.
-        viewer_.post("gtkwave::reLoadFile");
+        viewer_.post("gtkwave::reLoadFile; gtkwave::/Time/Zoom/Zoom_Full");
     } catch (const std::runtime_error&) {
         // The window was closed by hand; window commands say so when they are used.
     }
