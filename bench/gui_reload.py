@@ -34,7 +34,7 @@ def measure(s, run_ns, at_ns):
 
 
 def main():
-    build = sys.argv[1] if len(sys.argv) > 1 else "build"
+    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
     s = Session(build, design=DESIGN)
     try:
         s.do("wave add {/tb/g[0]/r} {/tb/g[1]/r} {/tb/g[63]/r}")
