@@ -17,12 +17,17 @@ using Args = std::vector<std::string>;
 
 VcdWriter* writer = nullptr;
 bool started = false;
+// The selection when the file was closed (the end of the simulation), for a later restart.
+std::vector<std::string> selectionAtClose;
 
 VcdWriter& wdb() {
     if (!writer) {
         writer = new VcdWriter("ntrace", VcdWriter::Mode::Assembled, "orvex.wdb");
         VcdWriter* w = writer;
-        addOutputCloser([w] { w->close(); });
+        addOutputCloser([w] {
+            if (w->selectedCount() > 0) selectionAtClose = w->selectedPaths();
+            w->close();
+        });
         atPause([w] { w->flush(); });
     }
     return *writer;
@@ -32,7 +37,9 @@ RestartStateRegistrar keepRecording([] {
     std::vector<std::string> lines;
     if (!writer || !started) return lines;
     lines.push_back(replayLine("wdb", {writer->fileName()}));
-    for (const std::string& path : writer->selectedPaths()) lines.push_back(replayLine("ntrace-select-object", {path, "1"}));
+    const std::vector<std::string> selection =
+        writer->selectedCount() > 0 ? writer->selectedPaths() : selectionAtClose;
+    for (const std::string& path : selection) lines.push_back(replayLine("ntrace-select-object", {path, "1"}));
     lines.push_back(replayLine("ntrace-resume", {writer->fileName(), writer->isOn() ? "1" : "0"}));
     return lines;
 });

@@ -91,6 +91,27 @@ def stops_kill_and_restart():
         s.close()
 
 
+def restart_after_the_end():
+    # A design that runs out of events (a $finish would end a shell without a terminal).
+    design = DESIGN.replace("always #5 clk = ~clk;", "initial repeat (20) #5 clk = ~clk;").replace(
+        "initial #1000 $finish;", "")
+    s = Session(BUILD, args=(), design=design)
+    try:
+        wdb = os.path.join(s.dir, "orvex.wdb")
+        s.do("wave log -r /tb")
+        s.do("run all")
+        check(last_time(wdb) == 100000, "the database ends at the end of simulation: %r" % last_time(wdb))
+        out = s.do("restart")
+        check(any("records the new run from time 0" in l for l in out), "restart after the end says so: %r" % out)
+        s.do("run 20 ns")
+        _, mine, _ = vcdread.read(wdb)
+        check(last_time(wdb) == 20000 and "/tb/dut/cnt" in mine,
+              "after the end and restart the same objects are recorded: %r %r" % (last_time(wdb), sorted(mine)))
+        s.finish("quit")
+    finally:
+        s.close()
+
+
 def full_disk():
     def small_files():
         signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
@@ -110,6 +131,7 @@ def full_disk():
 
 
 stops_kill_and_restart()
+restart_after_the_end()
 full_disk()
 if failures:
     print("%d failure(s)" % len(failures))
