@@ -148,6 +148,22 @@ def quit_closes_window():
         del out
     finally:
         s.close()
+    # A shell killed outright takes its window with it.
+    s = Session(BUILD)
+    try:
+        pids = s.viewer_pids()
+        deadline = time.time() + 30
+        while not pids and time.time() < deadline:
+            time.sleep(0.1)
+            pids = s.viewer_pids()
+        check(len(pids) == 1, "the window opens at start with -wavelog all")
+        s.proc.kill()
+        s.proc.wait()
+        time.sleep(0.5)
+        check(all(not os.path.exists("/proc/%d" % p) or open("/proc/%d/stat" % p).read().split()[2] == "Z"
+                  for p in pids), "no GTKWave outlives a killed shell")
+    finally:
+        s.close()
 
 
 def missing_display_or_viewer():
