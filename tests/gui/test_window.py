@@ -93,6 +93,15 @@ def window_commands():
         check(list(s.displayed())[-1] == "tb.dut.cnt[7:0]", "wave add after wcfg open appends")
         check(any("Cannot open" in l for l in s.do("wcfg open nothing.gtkw")), "wcfg open of a missing file")
 
+        tabs = int(s.ask("gtkwave::getNumTabs"))
+        out = s.do("wave add -wcfg extra /tb/q")
+        check(out and out[0].startswith("Warning: The usage of -wcfg"), "-wcfg warns: %r" % out)
+        check(int(s.ask("gtkwave::getNumTabs")) == tabs + 1 and s.displayed() == ["tb.q[3:0]"],
+              "-wcfg with a new name makes a tab of that name")
+        s.do("wave add -wcfg extra /tb/clk")
+        check(int(s.ask("gtkwave::getNumTabs")) == tabs + 1 and s.displayed() == ["tb.q[3:0]", "tb.clk"],
+              "-wcfg with a known name adds to that tab: %r" % s.displayed())
+
         # Errors of the window commands leave the window as it was.
         check(any("No group" in l for l in s.do("wave add -into 999 /tb/clk")), "-into an unknown id")
         out = s.do("wave add -color Red /tb/clk")
