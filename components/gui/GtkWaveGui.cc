@@ -142,6 +142,8 @@ std::string GtkWaveGui::openWindow() {
 void GtkWaveGui::close() { viewer_.terminate(); }
 
 void GtkWaveGui::requireWindow() {
+    if (!windowOpened_ && !loggingStarted_)
+        refuse("The waveform window opens at the first wave add (with -wavelog none nothing is recorded before)");
     if (!windowOpened_) {
         const std::string failure = openWindow();
         if (!failure.empty()) refuse(failure);

@@ -146,6 +146,8 @@ def quit_closes_window():
     try:
         out = s.do("run 50 ns")
         check(s.viewer_pids() == [], "-wavelog none: no window before the first wave add")
+        out = s.do("marker add 10 ns")
+        check(any("first wave add" in l for l in out), "-wavelog none: marker add before the window: %r" % out)
         s.do("wave add /tb/q")
         check(list(s.displayed()) == ["tb.q[3:0]"], "-wavelog none: the window opens at wave add")
         s.do("run 50 ns")
