@@ -108,6 +108,7 @@ def window_commands():
         check(any("Incorrect usage" in l for l in out), "a colour with a capital letter is refused: %r" % out)
 
         # Restart: the database records the new run from time 0 and the window follows it.
+        before = s.rows()
         out = s.do("restart")
         check(any("from time 0" in l for l in out), "restart says the database starts again: %r" % out)
         s.do("run 40 ns")
@@ -115,6 +116,7 @@ def window_commands():
         while s.ask("gtkwave::getMaxTime") != "40000" and time.time() < deadline:
             time.sleep(0.05)
         check(s.ask("gtkwave::getMaxTime") == "40000", "after restart the window shows the new run")
+        check([r[0] for r in s.rows()] == [r[0] for r in before], "the traces survive the restart's reload")
 
         shot = os.path.join(BUILD, "gui_window.png")
         s.do("wcfg select view.gtkw")
