@@ -246,9 +246,6 @@ void GtkWaveGui::addWaveObjects(std::vector<int>& ids, const std::vector<const T
         parent = tab().model.find(intoId);
         if (!parent || parent->kind == WaveItem::Trace || parent->kind == WaveItem::Divider)
             refuse("No group or virtual bus with id " + std::to_string(intoId) + " in this wave configuration");
-        if (parent->kind == WaveItem::Vbus && parent->created)
-            refuse("The virtual bus " + std::to_string(intoId) +
-                   " has its members already; give all of them in one wave add -into");
     }
     // Objects not yet in the database are recorded from now on; the window then reloads.
     std::vector<const Tavrin::IObject*> missing;
@@ -267,8 +264,19 @@ void GtkWaveGui::addWaveObjects(std::vector<int>& ids, const std::vector<const T
         for (std::string& name : facilitiesOf(*object, recursive)) names.push_back(std::move(name));
     if (names.empty()) refuse("Nothing of these objects is in the waveform database (too large or not recordable)");
 
+    // GTKWave cannot add to a combined bus: it is deleted and combined again with the new members.
+    std::vector<std::string> members;
+    if (parent && parent->kind == WaveItem::Vbus && parent->created) {
+        for (int child : parent->children) members.push_back(tab().model.find(child)->name);
+        highlight({tab().model.rowOf(intoId)});
+        call("gtkwave::/Edit/Delete");
+        parent->created = false;
+        parent->pending.insert(parent->pending.begin(), parent->applied.begin(), parent->applied.end());
+        parent->applied.clear();
+    }
     positionAfter(tab().model.insertAfter(intoId));
     std::string list = "gtkwave::addSignalsFromList [list";
+    for (const std::string& name : members) list += " " + tclWord(name);
     for (const std::string& name : names) list += " " + tclWord(name);
     call(list + "]");
     for (const std::string& name : names) ids.push_back(tab().model.add(WaveItem::Trace, name, intoId));
@@ -341,6 +349,7 @@ void GtkWaveGui::applyProperty(int id, const std::string& key, const std::string
     }
     highlight({tab().model.rowOf(id)});
     call(menu);
+    if (item->kind != WaveItem::Trace) item->applied.emplace_back(key, value);
 }
 
 void GtkWaveGui::setWaveObjectProperty(const StringBase&, const std::vector<int>& ids, const StringBase& key,

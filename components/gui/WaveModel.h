@@ -20,6 +20,7 @@ struct WaveItem {
     std::vector<int> children;
     bool created = false; // has rows in GTKWave
     std::vector<std::pair<std::string, std::string>> pending; // properties for when it is created
+    std::vector<std::pair<std::string, std::string>> applied; // a container's, for a rebuild
 };
 
 class WaveModel {
