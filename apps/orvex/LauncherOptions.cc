@@ -23,6 +23,10 @@ const char* const usageText =
     "  -nolog          write no simulation log\n"
     "  -wdb NAME       name of the waveform database (default orvex.wdb, with the run number\n"
     "                  when other simulations run in the same directory)\n"
+    "  -gui            open a GTKWave window on the waveform database; it shows the data up\n"
+    "                  to the current time at every stop (needs an X display and gtkwave)\n"
+    "  -wavelog all|none  with -gui: record every object from time 0 (all, the default) or\n"
+    "                  only the objects given to wave add, from then on (none)\n"
     "  --version       show the versions of Orvex, the Icarus engine and Tcl\n"
     "  --help          show this text\n"
     "\n"
@@ -83,6 +87,9 @@ int parseOptions(int argc, char** argv, Options& options) {
             }
             return argv[++i];
         };
+        const int guiOption = parseGuiOption(argc, argv, i, options.gui);
+        if (guiOption < 0) return 2;
+        if (guiOption > 0) continue;
         if (arg == "--help" || arg == "-help" || arg == "-h") {
             std::fputs(usageText, stdout);
             return 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DesignCompiler.h"
+#include "GuiLaunch.h"
 
 namespace OrvexLauncher {
 
@@ -17,6 +18,7 @@ struct Options {
     CompileRequest compile;
     /// +name and +name=value arguments, handed to the design at run time.
     std::vector<std::string> plusargs;
+    GuiRequest gui;
 };
 
 /// Reads the command line. Returns -1 when the session should start, otherwise the exit status

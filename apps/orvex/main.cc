@@ -13,6 +13,7 @@
 
 #include "Completion.h"
 #include "DesignCompiler.h"
+#include "GuiLaunch.h"
 #include "EngineStopper.h"
 #include "HistoryFile.h"
 #include "LauncherOptions.h"
@@ -159,9 +160,12 @@ int main(int argc, char** argv) {
     session.startWatcher(handlers);
 
     int status = 0;
+    std::unique_ptr<OrvexGui::GtkWaveGui> gui;
     try {
         if (client != nullptr) control->setLiveSimClient(client);
+        gui = OrvexLauncher::makeGui(options.gui, *control, options.wdb);
         control->startEngineProcess(options.logFile, options.noLog);
+        OrvexLauncher::startGui(gui.get(), *control);
         control->saveCommandLineToLog(argc, argv);
         status = control->startTcl(argv[0], options.batchFile, nullptr);
     } catch (const Orvex::EndOfInputException&) {
@@ -176,6 +180,7 @@ int main(int argc, char** argv) {
     // The input side ends first, so that nothing waits for a line that will never come.
     if (editor) editor->close();
     stopper.reset();
+    if (gui) gui->close(); // no window outlives the shell
     if (client != nullptr) client->shutDownEngine();
     control->shutDown();
     control->closeLiveSimClient();
