@@ -120,7 +120,11 @@ public:
 
     void changed(std::size_t index, const s_vpi_vecval* words) {
         Net& net = nets_[index];
-        net.activity->observe(words ? bitsOf(words, net.width) : currentBits(net.handle, net.width));
+        if (words) {
+            net.activity->observe(reinterpret_cast<const VecWord*>(words));
+        } else {
+            net.activity->observe(currentBits(net.handle, net.width));
+        }
         if (!net.dirty) {
             net.dirty = true;
             dirty_.push_back(index);
