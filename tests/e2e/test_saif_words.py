@@ -1,5 +1,5 @@
 """SAIF activity counted a word at a time: vectors over several 32-bit words with x and z bits,
-every bit's T0, T1, TX and TC against what vvp's own $dumpvars shows."""
+nets inside generate blocks, every bit's T0, T1, TX and TC against what vvp's own $dumpvars shows."""
 import os
 import shutil
 import tempfile
@@ -21,10 +21,11 @@ try:
     duration = int(header["DURATION"])
     f.check(duration == 605000, "duration %d" % duration)
     widths = {"wide": 70, "odd": 33, "nib": 4, "g": 1, "inverted": 70, "word": 32, "shared": 4}
+    widths.update({"lane[0]/part": 3, "lane[1]/part": 3})
     want_names = sorted("/tb/%s[%d]" % (n, b) if w > 1 else "/tb/" + n for n, w in widths.items() for b in range(w))
     f.check(sorted(nets) == want_names, "nets %r" % sorted(set(nets) ^ set(want_names)))
     for name, fields in nets.items():
-        base, bit = (name.split("[")[0], int(name.split("[")[1][:-1])) if "[" in name else (name, 0)
+        base, bit = (name[:name.rindex("[")], int(name[name.rindex("[") + 1:-1])) if name.endswith("]") else (name, 0)
         want = saifread.expected(truth[base], bit, 0, duration)
         got = {k: fields[k] for k in want}
         f.check(got == want, "%s: %r, from vvp's VCD %r" % (name, got, want))

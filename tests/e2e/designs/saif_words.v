@@ -1,5 +1,5 @@
 // SAIF activity of vectors that span several 32-bit words, unknown and high-impedance bits, a
-// real variable beside them, and zero-width glitches. ORACLE selects vvp's own $dumpvars.
+// real variable beside them, nets inside generate blocks, and zero-width glitches. ORACLE selects vvp's own $dumpvars.
 `timescale 1ns/1ps
 module tb;
   reg [69:0] wide = 70'h0;
@@ -11,6 +11,12 @@ module tb;
   wire [31:0] word = odd[32:1];
   wire [3:0] shared = g ? 4'bzzzz : nib;
   integer i;
+  genvar n;
+  generate
+    for (n = 0; n < 2; n = n + 1) begin : lane
+      wire [2:0] part = wide[3 * n + 2:3 * n];
+    end
+  endgenerate
   initial begin
 `ifdef SAIFFILE
     $orvex_request("saif-open", "/tb", `SAIFFILE, "1", "0");
