@@ -40,11 +40,15 @@ bool statementMatters(int line) {
            breakpointOnLine(line);
 }
 
+void traceLine(const std::string& file, int line) {
+    sendMessage("ltrace: " + file + ":" + std::to_string(line) + "\n");
+}
+
 void onStatement(const std::string& file, int line) {
     insideReport = true;
     int savedMode = *vpiModeFlag;
     *vpiModeFlag = kVpiModeCalltf;
-    if (lineTrace) sendMessage("ltrace: " + file + ":" + std::to_string(line) + "\n");
+    if (lineTrace) traceLine(file, line);
     if (isRunning()) {
         Orvex::Mi::Value where = Orvex::Mi::Value::tuple();
         where.add("file", file).add("line", line);
@@ -142,7 +146,7 @@ private:
 // Called on the reader thread: touches nothing but the flags.
 void raiseReports() {
     if (statementSitesActive())
-        VvpInternals::setEveryStatement(true);
+        VvpInternals::raiseEveryStatement();
     else if (showFileLine) __atomic_store_n(showFileLine, true, __ATOMIC_RELAXED);
 }
 } // namespace
@@ -205,15 +209,15 @@ void requireStatementHook(const char* what) {
 
 void refreshStatementHook() {
     if (!showFileLine) return;
-    bool every = lineTrace || Wire::stopsPending > 0 || runKind() == RunKind::Step;
+    bool every = Wire::stopsPending > 0 || runKind() == RunKind::Step;
     if (statementSitesActive()) {
         // Patched sites report by themselves; vvp's flag stays down (it would also note every
         // time step).
-        refreshStatementSites(every);
+        refreshStatementSites(every, lineTrace, traceLine);
         __atomic_store_n(showFileLine, false, __ATOMIC_RELAXED);
         return;
     }
-    bool need = haveBreakpoints() || every;
+    bool need = haveBreakpoints() || every || lineTrace;
     __atomic_store_n(showFileLine, need, __ATOMIC_RELAXED);
 }
 

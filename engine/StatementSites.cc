@@ -45,8 +45,9 @@ void startStatementSites(bool* showFileLine) {
 const std::string& statementMechanism() { return mechanism; }
 bool statementSitesActive() { return active; }
 
-void refreshStatementSites(bool every) {
-    VvpInternals::setEveryStatement(every);
+void refreshStatementSites(bool every, bool trace, void (*sink)(const std::string& file, int line)) {
+    VvpInternals::setTraceSink(sink);
+    VvpInternals::setEveryStatement(every, trace);
     if (armedVersion == breakpointVersion()) return;
     armedVersion = breakpointVersion();
     VvpInternals::rearmStatementSites(

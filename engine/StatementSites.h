@@ -13,7 +13,8 @@ void startStatementSites(bool* showFileLine);
 /// "code" or "reports", with the reason for the fallback after a colon when there is one.
 const std::string& statementMechanism();
 bool statementSitesActive();
-/// Sets what reports: armed sites follow the breakpoint table; `every` reports every statement.
-void refreshStatementSites(bool every);
+/// Sets what reports: armed sites follow the breakpoint table; `every` reports every statement;
+/// `trace` passes every statement to `sink`.
+void refreshStatementSites(bool every, bool trace, void (*sink)(const std::string& file, int line));
 
 } // namespace OrvexEngine

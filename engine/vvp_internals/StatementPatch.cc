@@ -26,14 +26,19 @@ CodeFunction originalFileLine = nullptr;
 bool* showFile = nullptr;
 std::vector<std::uint8_t> siteFlags;
 std::uint8_t* flags = nullptr; // siteFlags.data(), read by the handler
-std::uint8_t everyStatement = 0;
-
 struct Site {
     Code* entry;
     std::string file;
     int line;
 };
 std::vector<Site> sites;
+
+// EveryReport and EveryTrace bits.
+constexpr std::uint8_t EveryReport = 1;
+constexpr std::uint8_t EveryTrace = 2;
+std::uint8_t everyStatement = 0;
+void (*traceSink)(const std::string&, int) = nullptr;
+
 
 // Instructions whose handlers (or the queue and dynamic array code they call) write
 // "file:line: " from the running thread (vvp/vthread.cc, vvp/vvp_darray.cc). Internal
@@ -50,7 +55,15 @@ const char* const PlaceUsers[] = {
 };
 
 bool reportingFileLine(Thread* thread, Code* code, std::uint8_t siteFlag) {
-    bool report = (siteFlag & Armed) || __atomic_load_n(&everyStatement, __ATOMIC_RELAXED);
+    const std::uint8_t every = __atomic_load_n(&everyStatement, __ATOMIC_RELAXED);
+    bool report = (siteFlag & Armed) || (every & EveryReport);
+    if (!report && (every & EveryTrace) && traceSink) {
+        // Traced only: the place comes from the site table, vvp formats nothing.
+        bool result = (siteFlag & NeedsPlace) ? reportingFileLine(thread, code, NeedsPlace) : true;
+        const Site& site = sites[code->index[0]];
+        traceSink(site.file, site.line);
+        return result;
+    }
     bool saved = *showFile;
     *showFile = report;
     bool result = originalFileLine(thread, code);
@@ -202,7 +215,14 @@ void rearmStatementSites(const std::function<bool(const std::string&, int)>& arm
     }
 }
 
-void setEveryStatement(bool on) { __atomic_store_n(&everyStatement, on ? 1 : 0, __ATOMIC_RELAXED); }
+void setEveryStatement(bool report, bool trace) {
+    __atomic_store_n(&everyStatement, static_cast<std::uint8_t>((report ? EveryReport : 0) | (trace ? EveryTrace : 0)),
+                     __ATOMIC_RELAXED);
+}
+
+void raiseEveryStatement() { __atomic_fetch_or(&everyStatement, EveryReport, __ATOMIC_RELAXED); }
+
+void setTraceSink(void (*sink)(const std::string& file, int line)) { traceSink = sink; }
 
 } // namespace VvpInternals
 } // namespace OrvexEngine

@@ -21,8 +21,14 @@ std::size_t statementSiteCount();
 
 /// Arms exactly the sites for which `armed(file, line)` is true.
 void rearmStatementSites(const std::function<bool(const std::string&, int)>& armed);
-/// Every statement reports while this is on. Safe to call from any thread.
-void setEveryStatement(bool on);
+/// While `report` is on every statement reports (step, stop); while `trace` is on every
+/// statement is passed to the trace sink, without a report unless it reports anyway. Safe to
+/// call from any thread.
+void setEveryStatement(bool report, bool trace);
+/// Makes every statement report, keeping tracing as it is: for a stop asked from any thread.
+void raiseEveryStatement();
+/// Receives the place of each statement while tracing.
+void setTraceSink(void (*sink)(const std::string& file, int line));
 
 } // namespace VvpInternals
 } // namespace OrvexEngine
