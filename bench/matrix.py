@@ -12,10 +12,9 @@ For each design in bench/designs (busy, lanes, feistel, proc) and each mode:
   saif       the launcher: `saif open -allnets`, `run all`
 it prints the instruction ratio to plain (callgrind, the repeatable figure: the difference between
 a run and one of half its length, so the fixed start-up cost is left out and shown apart) and
-the paired time ratio (the simulation process alone, plain and the mode run in turn, median of
-the pairs). For VCD it prints our extra cost over vvp's own $dumpvars extra cost. Start-up is the
-launcher to its first prompt and out again, timed by farm-bench, first with an empty compile
-cache and then with a warm one.
+the paired time ratio (processor time of the simulation process alone, plain and the mode run in
+turn, median of the pairs). For VCD it prints our extra cost over vvp's own $dumpvars extra cost. Start-up is the
+launcher to its first prompt and out again (both compiles included), timed by farm-bench.
 
 usage: bench/matrix.py [--build DIR] [--scale PCT] [--cg-scale PCT] [--pairs N]
                        [--no-callgrind] [--no-timing] [--modes m1,m2] [design ...]
@@ -125,17 +124,20 @@ class Bench:
         return whole
 
     def seconds(self, cmd, timing_log):
-        """The simulation process's wall time: timed by /usr/bin/time around vvp itself."""
+        """The simulation process's processor time (user and system, with the serving child it
+        waits for), timed by /usr/bin/time around vvp itself: on a shared machine wall time
+        mostly measures the other processes."""
         if os.path.exists(timing_log):
             os.remove(timing_log)
-        prefix = "/usr/bin/time -f %%e -a -o %s" % timing_log
+        prefix = "/usr/bin/time -f %%U+%%S -a -o %s" % timing_log
         if cmd[0] == self.real_vvp:
-            cmd = ["/usr/bin/time", "-f", "%e", "-a", "-o", timing_log] + cmd
+            cmd = ["/usr/bin/time", "-f", "%U+%S", "-a", "-o", timing_log] + cmd
             prefix = ""
         self.measure(cmd, prefix)
         with open(timing_log) as f:
             # The engine forks a serving child; the process timed is the one vvp started as.
-            return float(f.read().split()[-1])
+            user, system = f.read().split()[-1].split("+")
+            return float(user) + float(system)
 
     def instructions(self, cmd, dir):
         out = os.path.join(dir, "cg")
@@ -240,16 +242,12 @@ def startup(bench, name, dir, results):
     quit_script = os.path.join(dir, "quit.tcl")
     with open(quit_script, "w") as f:
         f.write("quit\n")
-    for label, cache in (("start-up", "fresh"), ("cached", "warm")):
-        cache_dir = os.path.join(dir, "cache-" + cache)
-        inner = "XDG_CACHE_HOME=%s exec %s -nolog -tclbatch %s %s" % (cache_dir, bench.launcher, quit_script, source)
-        if cache == "fresh":
-            inner = "rm -rf %s; " % cache_dir + inner
-        done = subprocess.run([farm, "-n", "5", "--", "sh", "-c", inner], capture_output=True, text=True)
-        wall = re.search(r"wall\s+([\d.]+)\s+([\d.]+)", done.stdout)
-        median = float(wall.group(2)) if wall else None
-        results[("secs", label, name)] = median
-        print("%-8s %-9s seconds (median) %s" % (name, label, ratio_text(median)), flush=True)
+    inner = "exec %s -nolog -tclbatch %s %s" % (bench.launcher, quit_script, source)
+    done = subprocess.run([farm, "-n", "5", "--", "sh", "-c", inner], capture_output=True, text=True)
+    wall = re.search(r"A wall s\s+([\d.]+)\s+([\d.]+)", done.stdout)
+    median = float(wall.group(2)) if wall else None
+    results[("secs", "start-up", name)] = median
+    print("%-8s %-9s seconds (median) %s" % (name, "start-up", ratio_text(median)), flush=True)
 
 
 def table(results, designs, modes):
@@ -257,7 +255,7 @@ def table(results, designs, modes):
     print("| ratio to plain vvp | " + " | ".join(designs) + " |")
     print("|---|" + "---|" * len(designs))
     rows = [(k, m) for k in ("instr", "time") for m in modes + ["vcd/dumpvars"]]
-    rows += [("secs", "start-up"), ("secs", "cached")]
+    rows += [("secs", "start-up")]
     for kind, mode in rows:
         values = [results.get((kind, mode, d)) for d in designs]
         if all(v is None for v in values):
