@@ -1,5 +1,5 @@
 """SAIF activity counted a word at a time: vectors over several 32-bit words with x and z bits,
-nets inside generate blocks, every bit's T0, T1, TX and TC against what vvp's own $dumpvars shows."""
+nets inside generate blocks, forced and released bits, every bit's T0, T1, TX and TC against what vvp's own $dumpvars shows."""
 import os
 import shutil
 import tempfile
@@ -32,6 +32,9 @@ try:
     # g rises and falls within one time step 18 times: glitches, never a toggle.
     f.check(nets["/tb/g"]["IG"] == 18 and nets["/tb/g"]["TC"] == 0, "g %r" % nets["/tb/g"])
     f.check(nets["/tb/wide[50]"]["TX"] > 0 and nets["/tb/wide[40]"]["TC"] > 0, "wide %r" % nets["/tb/wide[50]"])
+    # wide[9:6] is forced to x for 50 ns; inverted held at 0 for 40 ns.
+    f.check(nets["/tb/wide[8]"]["TX"] >= 50000, "forced wide[8] %r" % nets["/tb/wide[8]"])
+    f.check(nets["/tb/inverted[0]"]["T0"] >= 40000, "forced inverted[0] %r" % nets["/tb/inverted[0]"])
     f.finish()
 finally:
     shutil.rmtree(work, ignore_errors=True)

@@ -1,5 +1,5 @@
 // SAIF activity of vectors that span several 32-bit words, unknown and high-impedance bits, a
-// real variable beside them, nets inside generate blocks, and zero-width glitches. ORACLE selects vvp's own $dumpvars.
+// real variable beside them, nets inside generate blocks, force and release, and zero-width glitches. ORACLE selects vvp's own $dumpvars.
 `timescale 1ns/1ps
 module tb;
   reg [69:0] wide = 70'h0;
@@ -17,6 +17,13 @@ module tb;
       wire [2:0] part = wide[3 * n + 2:3 * n];
     end
   endgenerate
+  // Forced and released while the loop keeps assigning: the forced value holds until release.
+  initial begin
+    #100 force wide[9:2] = 8'hxa;
+    #50 release wide[9:2];
+    #30 force inverted = 70'h0;
+    #40 release inverted;
+  end
   initial begin
 `ifdef SAIFFILE
     $orvex_request("saif-open", "/tb", `SAIFFILE, "1", "0");
