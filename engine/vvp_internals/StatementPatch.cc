@@ -54,21 +54,26 @@ const char* const PlaceUsers[] = {
     "LOAD_DAR_VEC4",
 };
 
-bool reportingFileLine(Thread* thread, Code* code, std::uint8_t siteFlag) {
-    const std::uint8_t every = __atomic_load_n(&everyStatement, __ATOMIC_RELAXED);
-    bool report = (siteFlag & Armed) || (every & EveryReport);
-    if (!report && (every & EveryTrace) && traceSink) {
-        // Traced only: the place comes from the site table, vvp formats nothing.
-        bool result = (siteFlag & NeedsPlace) ? reportingFileLine(thread, code, NeedsPlace) : true;
-        const Site& site = sites[code->index[0]];
-        traceSink(site.file, site.line);
-        return result;
-    }
+// vvp's own handler: it records the thread's place, and reports the statement if `report`.
+bool originalWith(Thread* thread, Code* code, bool report) {
     bool saved = *showFile;
     *showFile = report;
     bool result = originalFileLine(thread, code);
     *showFile = saved;
     return result;
+}
+
+bool reportingFileLine(Thread* thread, Code* code, std::uint8_t siteFlag) {
+    const std::uint8_t every = __atomic_load_n(&everyStatement, __ATOMIC_RELAXED);
+    bool report = (siteFlag & Armed) || (every & EveryReport);
+    if (!report && (every & EveryTrace) && traceSink) {
+        // Traced only: the place comes from the site table, vvp formats nothing.
+        bool result = (siteFlag & NeedsPlace) ? originalWith(thread, code, false) : true;
+        const Site& site = sites[code->index[0]];
+        traceSink(site.file, site.line);
+        return result;
+    }
+    return originalWith(thread, code, report);
 }
 
 // The patched `%file_line`: the site number is in the entry's second word.
