@@ -240,6 +240,14 @@ SaifMonitor& monitor() {
 
 PLI_INT32 netChanged(p_cb_data data) {
     const s_vpi_vecval* words = data->value && data->value->format == vpiVectorVal ? data->value->value.vector : nullptr;
+    s_vpi_vecval scalar{};
+    if (data->value && data->value->format == vpiScalarVal) {
+        // One bit as a vector word: 0 (0,0), 1 (1,0), x (1,1), z (0,1).
+        const PLI_INT32 bit = data->value->value.scalar;
+        scalar.aval = bit == vpi1 || bit == vpiX ? 1 : 0;
+        scalar.bval = bit == vpiX || bit == vpiZ ? 1 : 0;
+        words = &scalar;
+    }
     const std::uint64_t now = data->time ? (std::uint64_t(data->time->high) << 32) | data->time->low : simTicks();
     monitor().changed(reinterpret_cast<std::size_t>(data->user_data), words, now);
     return 0;
@@ -247,13 +255,15 @@ PLI_INT32 netChanged(p_cb_data data) {
 
 void SaifMonitor::follow(std::size_t index) {
     static s_vpi_time simTime = {vpiSimTime, 0, 0, 0.0};
+    // A single bit comes cheaper from vvp as a scalar than as a vector.
     static s_vpi_value vectorValue = {vpiVectorVal, {nullptr}};
+    static s_vpi_value scalarValue = {vpiScalarVal, {nullptr}};
     s_cb_data cb = {};
     cb.reason = cbValueChange;
     cb.cb_rtn = netChanged;
     cb.obj = nets_[index].handle;
     cb.time = &simTime;
-    cb.value = &vectorValue;
+    cb.value = nets_[index].width == 1 ? &scalarValue : &vectorValue;
     cb.user_data = reinterpret_cast<PLI_BYTE8*>(index);
     nets_[index].callback = vpi_register_cb(&cb);
 }

@@ -21,7 +21,7 @@ try:
     duration = int(header["DURATION"])
     f.check(duration == 605000, "duration %d" % duration)
     widths = {"wide": 70, "odd": 33, "nib": 4, "g": 1, "inverted": 70, "word": 32, "shared": 4}
-    widths.update({"lane[0]/part": 3, "lane[1]/part": 3})
+    widths.update({"lane[0]/part": 3, "lane[1]/part": 3, "lone": 1})
     want_names = sorted("/tb/%s[%d]" % (n, b) if w > 1 else "/tb/" + n for n, w in widths.items() for b in range(w))
     f.check(sorted(nets) == want_names, "nets %r" % sorted(set(nets) ^ set(want_names)))
     for name, fields in nets.items():
@@ -35,6 +35,7 @@ try:
     # wide[9:6] is forced to x for 50 ns; inverted held at 0 for 40 ns.
     f.check(nets["/tb/wide[8]"]["TX"] >= 50000, "forced wide[8] %r" % nets["/tb/wide[8]"])
     f.check(nets["/tb/inverted[0]"]["T0"] >= 40000, "forced inverted[0] %r" % nets["/tb/inverted[0]"])
+    f.check(all(nets["/tb/lone"][k] > 0 for k in ("T0", "T1", "TX")), "lone %r" % nets["/tb/lone"])
     f.finish()
 finally:
     shutil.rmtree(work, ignore_errors=True)

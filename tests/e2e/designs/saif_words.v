@@ -10,6 +10,7 @@ module tb;
   wire [69:0] inverted = ~wide;
   wire [31:0] word = odd[32:1];
   wire [3:0] shared = g ? 4'bzzzz : nib;
+  wire lone = nib[3] ^ nib[1];  // one bit that is also x at times
   integer i;
   genvar n;
   generate
