@@ -43,7 +43,7 @@ private:
     void handleTermination(const EngineEvent& event);
     void handleHang();
     void runConditionScript(int conditionId);
-    void printStopLine(const EngineEvent& event);
+    void printStopLine(const EngineEvent& event, const std::string& why);
 
     TclControlImpl* owner;
 };
