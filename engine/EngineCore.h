@@ -60,6 +60,9 @@ void unwatch(int id);
 
 /// Runs `fn` when the engine ends (quit, exit, end of the request pipe) so files get flushed.
 void atEngineExit(std::function<void()> fn);
+/// Runs `fn` whenever the simulation pauses, before the shell hears of it, so that files a
+/// viewer reads at a stop are complete up to the current time.
+void atPause(std::function<void()> fn);
 
 // ---- Settings the shell sends -----------------------------------------------------------------
 

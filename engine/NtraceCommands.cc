@@ -1,9 +1,11 @@
 // Tracing into the waveform database: wdb, ntrace-start, ntrace-stop, ntrace-select-block and
 // ntrace-select-object. The database is a VCD file written by a second writer in assembled mode,
-// so objects can be selected at any time.
+// so objects can be selected at any time; it is brought up to date at every pause. A restart
+// records the new run into the same file from time 0 (ntrace-resume, replayed in the new engine).
 #include "EngineCommands.h"
 #include "OutputHooks.h"
 #include "OutputVpi.h"
+#include "RestartState.h"
 #include "VcdWriter.h"
 
 namespace OrvexEngine {
@@ -13,14 +15,34 @@ namespace {
 using Orvex::Mi::Value;
 using Args = std::vector<std::string>;
 
+VcdWriter* writer = nullptr;
+bool started = false;
+// The selection when the file was closed (the end of the simulation), for a later restart.
+std::vector<std::string> selectionAtClose;
+
 VcdWriter& wdb() {
-    static VcdWriter* writer = [] {
-        auto* w = new VcdWriter("ntrace", VcdWriter::Mode::Assembled, "orvex.wdb");
-        addOutputCloser([w] { w->close(); });
-        return w;
-    }();
+    if (!writer) {
+        writer = new VcdWriter("ntrace", VcdWriter::Mode::Assembled, "orvex.wdb");
+        VcdWriter* w = writer;
+        addOutputCloser([w] {
+            if (w->selectedCount() > 0) selectionAtClose = w->selectedPaths();
+            w->close();
+        });
+        atPause([w] { w->flush(); });
+    }
     return *writer;
 }
+
+RestartStateRegistrar keepRecording([] {
+    std::vector<std::string> lines;
+    if (!writer || !started) return lines;
+    lines.push_back(replayLine("wdb", {writer->fileName()}));
+    const std::vector<std::string> selection =
+        writer->selectedCount() > 0 ? writer->selectedPaths() : selectionAtClose;
+    for (const std::string& path : selection) lines.push_back(replayLine("ntrace-select-object", {path, "1"}));
+    lines.push_back(replayLine("ntrace-resume", {writer->fileName(), writer->isOn() ? "1" : "0"}));
+    return lines;
+});
 
 std::string joined(const std::vector<std::string>& items) {
     std::string out;
@@ -37,6 +59,23 @@ Registrar nameRequest("wdb", [](const Args& args) {
 Registrar startRequest("ntrace-start", [](const Args& args) {
     expectArgs(args, 0, "ntrace-start");
     wdb().start();
+    started = true;
+    return Value::tuple();
+});
+
+// Replayed after a restart: the database starts again from time 0, and the shell hears either
+// that or why recording ended.
+Registrar resumeRequest("ntrace-resume", [](const Args& args) {
+    expectArgs(args, 2, "ntrace-resume");
+    try {
+        wdb().setFileName(args[0]);
+        wdb().start();
+        if (!parseFlag(args[1], "ntrace-resume on")) wdb().off();
+        started = true;
+        engineMessage("ntrace: the waveform database " + args[0] + " records the new run from time 0\n");
+    } catch (const EngineError& e) {
+        engineMessage(std::string(e.what()) + "; recording into the waveform database ended at the restart\n");
+    }
     return Value::tuple();
 });
 
@@ -57,6 +96,7 @@ Registrar blockRequest("ntrace-select-block", [](const Args& args) {
     }
     std::vector<std::string> refused;
     wdb().selectScope(scope, all ? 0 : 1, maxTraceableSize(), &refused);
+    if (started) wdb().flush(); // a viewer reloading now finds the new objects
     if (!refused.empty())
         throw EngineError("ntrace-select-block: not traced, larger than the maximum traceable size " +
                           std::to_string(maxTraceableSize()) + ": " + joined(refused));
@@ -80,6 +120,7 @@ Registrar objectRequest("ntrace-select-object", [](const Args& args) {
                               std::to_string(maxTraceableSize()));
     }
     wdb().selectObject(object);
+    if (started) wdb().flush();
     return Value::tuple();
 });
 

@@ -27,6 +27,7 @@ unsigned generation = 0;
 bool serving = false;
 std::vector<std::function<void()>> pendingAfterResult;
 std::vector<std::function<void()>> exitHooks;
+std::vector<std::function<void()>> pauseHooks;
 
 // Paused after a time step (read-only synch): vvp refuses value changes there.
 bool pausedAfterStep = false;
@@ -197,6 +198,7 @@ void pauseWith(const std::string& reason, Orvex::Mi::Value fields) {
     currentRun = RunKind::None;
     ++generation;
     refreshStatementHook();
+    runPauseHooks();
     std::fflush(nullptr);
     Orvex::Mi::Value event = Orvex::Mi::Value::tuple();
     event.add("reason", reason);
@@ -212,6 +214,12 @@ void replayRequest(const std::string& line) {
 }
 
 void atEngineExit(std::function<void()> fn) { exitHooks.push_back(std::move(fn)); }
+
+void atPause(std::function<void()> fn) { pauseHooks.push_back(std::move(fn)); }
+
+void runPauseHooks() {
+    for (auto& hook : pauseHooks) hook();
+}
 
 void endEngine(int status) {
     for (auto& hook : exitHooks) hook();

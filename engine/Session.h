@@ -42,6 +42,9 @@ unsigned runGeneration();
 /// Runs `action` after the result of the request being served has been sent.
 void afterResult(std::function<void()> action);
 
+/// Runs the routines given to atPause (also before the event that ends a restart).
+void runPauseHooks();
+
 /// Serves one request line without sending its result (restoring state after a restart).
 void replayRequest(const std::string& line);
 

@@ -95,6 +95,7 @@ PLI_INT32 startOfSimulation(p_cb_data) {
                                .add("statements", statementMechanism()));
     } else {
         for (const auto& line : start.replay) replayRequest(line);
+        runPauseHooks();
         sendEvent("stopped", Orvex::Mi::Value::tuple().add("reason", "restart-complete").add("time", "0"));
     }
     serveRequests();

@@ -95,7 +95,7 @@ VcdWriter::VcdWriter(const char* what, Mode mode, std::string fileName)
 VcdWriter::~VcdWriter() {
     // No VPI here: the simulator may already be gone. Only what is buffered is saved.
     if (fd_ >= 0) {
-        if (mode_ == Mode::Streaming) drain();
+        drain();
         ::close(fd_);
     }
 }
@@ -104,7 +104,7 @@ void VcdWriter::fail(const std::string& message) const { throw EngineError(std::
 
 void VcdWriter::setFileName(const std::string& name) {
     if (name.empty()) fail("empty file name");
-    if (committed_ || fd_ >= 0) fail("cannot change the file to " + name + " while " + fileName_ + " is being written");
+    if (committed_ || outputOpen()) fail("cannot change the file to " + name + " while " + fileName_ + " is being written");
     fileName_ = name;
 }
 
@@ -123,6 +123,7 @@ void VcdWriter::addVar(vpiHandle object) {
                 writeTime(simTicks());
                 writeValue(old);
             }
+            if (mode_ == Mode::Assembled) headerStale_ = true;
         }
         return;
     }
@@ -187,6 +188,7 @@ void VcdWriter::addVar(vpiHandle object) {
     }
 
     Var& added = *var;
+    if (mode_ == Mode::Assembled) headerStale_ = true;
     byName_.emplace(full, vars_.size());
     vars_.push_back(std::move(var));
     if (added.alias) return;
@@ -285,11 +287,32 @@ void VcdWriter::deselectScope(vpiHandle scope, bool all) {
 }
 
 void VcdWriter::openOutput() {
-    if (fd_ >= 0) return;
-    const std::string name = mode_ == Mode::Streaming ? fileName_ : fileName_ + ".body";
-    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) fail("cannot open " + name + ": " + std::strerror(errno));
+    if (outputOpen()) return;
     bytes_ = 0;
+    if (mode_ == Mode::Assembled) {
+        std::string header;
+        writeHeader(header);
+        const std::string failure = database_.create(fileName_, header);
+        if (!failure.empty()) fail(failure);
+        headerStale_ = false;
+        return;
+    }
+    fd_ = ::open(fileName_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) fail("cannot open " + fileName_ + ": " + std::strerror(errno));
+}
+
+std::vector<std::string> VcdWriter::selectedPaths() const {
+    std::vector<std::string> paths;
+    for (const auto& var : vars_)
+        if (var->active) paths.push_back(pathOf(var->handle));
+    return paths;
+}
+
+void VcdWriter::databaseFailed(const std::string& reason) {
+    engineMessage(std::string(what_) + ": " + reason + "; recording into the waveform database stopped "
+                  "(the simulation goes on)\n");
+    database_.close();
+    buffer_.clear();
 }
 
 void VcdWriter::start() {
@@ -486,7 +509,7 @@ void VcdWriter::scheduleEndOfStep() {
 
 void VcdWriter::endOfTimeStep() {
     stepScheduled_ = false;
-    if (fd_ < 0) return;
+    if (!outputOpen()) return;
     if (!committed_) commit();
     writeChanges();
     if (buffer_.size() >= DrainSize) drain();
@@ -513,6 +536,24 @@ void VcdWriter::writeChanges() {
 }
 
 void VcdWriter::drain() {
+    if (mode_ == Mode::Assembled) {
+        if (!database_.isOpen()) {
+            buffer_.clear();
+            return;
+        }
+        std::string failure;
+        if (headerStale_) {
+            std::string header;
+            writeHeader(header);
+            failure = database_.setHeader(header);
+            headerStale_ = false;
+        }
+        if (failure.empty()) failure = database_.append(buffer_);
+        if (!failure.empty()) return databaseFailed(failure);
+        bytes_ += buffer_.size();
+        buffer_.clear();
+        return;
+    }
     std::size_t done = 0;
     while (done < buffer_.size() && fd_ >= 0) {
         const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
@@ -530,7 +571,7 @@ void VcdWriter::drain() {
 }
 
 void VcdWriter::off() {
-    if (fd_ < 0) {
+    if (!outputOpen()) {
         enabled_ = false;
         return;
     }
@@ -543,13 +584,13 @@ void VcdWriter::off() {
         if (var->active && !var->alias) writeX(*var);
     buffer_ += "$end\n";
     enabled_ = false;
-    if (mode_ == Mode::Assembled) assemble();
+    if (mode_ == Mode::Assembled) drain();
 }
 
 void VcdWriter::on() {
     if (enabled_) return;
     enabled_ = true;
-    if (fd_ < 0) return;
+    if (!outputOpen()) return;
     if (!committed_) {
         commit();
         return;
@@ -561,49 +602,24 @@ void VcdWriter::on() {
 }
 
 void VcdWriter::flush() {
-    if (fd_ < 0) return;
+    if (!outputOpen()) return;
     if (!committed_ && mode_ == Mode::Streaming) commit();
     writeChanges();
-    if (mode_ == Mode::Assembled && committed_) {
-        assemble();
-        return;
-    }
+    // A reader takes the last time written for the end of the data.
+    if (mode_ == Mode::Assembled && committed_) writeTime(simTicks());
     drain();
-}
-
-void VcdWriter::assemble() {
-    drain();
-    std::string header;
-    writeHeader(header);
-    const int out = ::open(fileName_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out < 0) {
-        engineMessage(std::string(what_) + ": cannot open " + fileName_ + ": " + std::strerror(errno));
-        return;
-    }
-    bool ok = ::write(out, header.data(), header.size()) == static_cast<ssize_t>(header.size());
-    const std::string bodyName = fileName_ + ".body";
-    const int in = ::open(bodyName.c_str(), O_RDONLY | O_CLOEXEC);
-    char chunk[1 << 16];
-    ssize_t n = 0;
-    while (ok && in >= 0 && (n = ::read(in, chunk, sizeof chunk)) > 0)
-        ok = ::write(out, chunk, static_cast<std::size_t>(n)) == n;
-    if (in >= 0) ::close(in);
-    ::close(out);
-    if (!ok) engineMessage(std::string(what_) + ": cannot write " + fileName_ + ": " + std::strerror(errno));
 }
 
 void VcdWriter::close() {
-    if (fd_ >= 0) {
+    if (outputOpen()) {
         if (!committed_ && mode_ == Mode::Streaming) commit();
         if (committed_) {
             writeChanges();
             if (enabled_) writeTime(simTicks());
         }
         if (mode_ == Mode::Assembled) {
-            if (committed_) assemble();
-            ::close(fd_);
-            fd_ = -1;
-            ::unlink((fileName_ + ".body").c_str());
+            drain();
+            database_.close();
         } else {
             drain();
             if (fd_ >= 0) ::close(fd_);

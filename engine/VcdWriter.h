@@ -5,9 +5,10 @@
 // Two modes:
 //  - Streaming (the VCD file): the header and the initial $dumpvars section are written once the
 //    simulation moves on from the time the variables were chosen; variables cannot be added after.
-//  - Assembled (the waveform database): the value changes go to a body file and the complete
-//    file (header with every variable ever selected, then the body) is written whenever tracing
-//    stops and at the end, so objects may be added at any time.
+//  - Assembled (the waveform database): objects may be added at any time. The header with every
+//    variable ever selected leads the file and is rewritten in its room when variables are added
+//    (WaveDatabaseFile); the value changes are appended, and at every pause the file is brought up
+//    to date and ends with the current time, so it can be read whenever the simulation stops.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,8 @@
 #include <vector>
 
 #include <vpi_user.h>
+
+#include "WaveDatabaseFile.h"
 
 namespace OrvexEngine {
 
@@ -33,6 +36,8 @@ public:
     /// Names the output file; refused once writing has begun.
     void setFileName(const std::string& name);
     const std::string& fileName() const { return fileName_; }
+    /// The paths of the objects followed now, in the order they were selected.
+    std::vector<std::string> selectedPaths() const;
 
     /// Selects the objects of a scope and of `levels` levels of scopes (the scope itself is level
     /// 1; 0 means all below). Unpacked arrays are left out unless `arrayLimit` is not negative,
@@ -53,7 +58,7 @@ public:
     /// $dumpon: the current values, and changes from now on.
     void on();
     bool isOn() const { return enabled_; }
-    /// Writes everything buffered to the file (assembled: rewrites the complete file).
+    /// Writes everything buffered to the file; an assembled file then ends with the current time.
     void flush();
     /// Stops writing value changes once the file holds this many bytes (0: no limit).
     void setLimit(std::uint64_t bytes) { limit_ = bytes; }
@@ -83,8 +88,9 @@ private:
     void writeChanges();
     void scheduleEndOfStep();
     void drain();
-    void assemble();
     void fail(const std::string& message) const;
+    bool outputOpen() const { return mode_ == Mode::Streaming ? fd_ >= 0 : database_.isOpen(); }
+    void databaseFailed(const std::string& reason);
 
     const char* what_;
     Mode mode_;
@@ -95,7 +101,9 @@ private:
     std::uint64_t codes_ = 0;
     std::vector<std::size_t> dirty_;
     std::string buffer_;
-    int fd_ = -1;          // the VCD file (streaming) or the body file (assembled)
+    int fd_ = -1;               // the VCD file (streaming)
+    WaveDatabaseFile database_; // the database (assembled)
+    bool headerStale_ = false;  // assembled: variables were added since the header was written
     std::uint64_t bytes_ = 0;
     std::uint64_t limit_ = 0;
     std::uint64_t selectedAt_ = 0;

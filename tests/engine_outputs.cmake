@@ -8,7 +8,8 @@ set(OUTPUTS_PURE_SOURCES
     ${CMAKE_SOURCE_DIR}/engine/SaifActivity.cc
     ${CMAKE_SOURCE_DIR}/engine/SdfParser.cc
     ${CMAKE_SOURCE_DIR}/engine/SdfDelays.cc
-    ${CMAKE_SOURCE_DIR}/engine/DesignInfoFile.cc)
+    ${CMAKE_SOURCE_DIR}/engine/DesignInfoFile.cc
+    ${CMAKE_SOURCE_DIR}/engine/WaveDatabaseFile.cc)
 file(GLOB OUTPUTS_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/engine_unit/*.cc)
 add_executable(orvex_outputs_unit_tests ${OUTPUTS_UNIT_SOURCES} ${OUTPUTS_PURE_SOURCES})
 target_include_directories(orvex_outputs_unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/engine)
@@ -20,7 +21,8 @@ if(IVERILOG_INCLUDE_DIR)
        ${CMAKE_SOURCE_DIR}/engine/Vcd*.cc ${CMAKE_SOURCE_DIR}/engine/Ntrace*.cc
        ${CMAKE_SOURCE_DIR}/engine/Saif*.cc ${CMAKE_SOURCE_DIR}/engine/Sdf*.cc
        ${CMAKE_SOURCE_DIR}/engine/Specify*.cc ${CMAKE_SOURCE_DIR}/engine/Output*.cc
-       ${CMAKE_SOURCE_DIR}/engine/DesignInfo*.cc ${CMAKE_SOURCE_DIR}/engine/Connection*.cc)
+       ${CMAKE_SOURCE_DIR}/engine/DesignInfo*.cc ${CMAKE_SOURCE_DIR}/engine/Connection*.cc
+       ${CMAKE_SOURCE_DIR}/engine/WaveDatabaseFile.cc ${CMAKE_SOURCE_DIR}/engine/RestartState.cc)
   add_library(orvex_outputs_test MODULE ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/OutputsHarness.cc
               ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/CoreStandIn.cc
               ${OUTPUTS_ENGINE_SOURCES} ${CMAKE_SOURCE_DIR}/engine/EngineCommands.cc)

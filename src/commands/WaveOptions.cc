@@ -151,7 +151,9 @@ StringBase waveOptionsHelp(int options) {
          "    -color <color>\n"
          "       Sets the color, defined in RGB, for example \"#000000\" is black, or one of\n"
          "       black, red, darkred, green, darkgreen, blue, darkblue, cyan, darkcyan, magenta,\n"
-         "       darkmagenta, yellow, darkyellow, gray, darkgray, lightgray.\n"},
+         "       darkmagenta, yellow, darkyellow, gray, darkgray, lightgray. The GTKWave window\n"
+         "       shows the nearest of its seven trace colours (red, orange, yellow, green,\n"
+         "       blue, indigo, violet); black and greys show in its normal colour.\n"},
         {WaveOptions::NameOption,
          "    -name <custom_name>\n"
          "       Shows the object under a custom name.\n"},

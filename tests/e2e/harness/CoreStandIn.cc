@@ -31,6 +31,8 @@ void sendMessage(const std::string& text) { vpi_printf("%s\n", ("~" + Orvex::Mi:
 
 void atEngineExit(std::function<void()>) {}
 
+void atPause(std::function<void()>) {}
+
 int maxTraceableSize() { return traceLimit; }
 
 } // namespace OrvexEngine
