@@ -30,8 +30,10 @@ int nextIndex = 1;
 // line numbers are typed.
 constexpr std::size_t LineFilterBits = 1u << 16;
 std::vector<std::uint64_t> lineBits(LineFilterBits / 64, 0);
+int version = 0;
 
 void refreshLines() {
+    ++version;
     std::fill(lineBits.begin(), lineBits.end(), 0);
     for (const auto& entry : table) {
         std::size_t line = static_cast<std::size_t>(entry.second.line) % LineFilterBits;
@@ -175,6 +177,7 @@ RestartStateRegistrar saved([] {
 } // namespace
 
 bool haveBreakpoints() { return !table.empty(); }
+int breakpointVersion() { return version; }
 
 bool breakpointOnLine(int line) {
     if (line < 0) return false;

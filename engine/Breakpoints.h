@@ -6,6 +6,8 @@
 namespace OrvexEngine {
 
 bool haveBreakpoints();
+/// Changes whenever the table changes.
+int breakpointVersion();
 /// True when some breakpoint (in any file) is on this line number: a cheap first test.
 bool breakpointOnLine(int line);
 /// The index of a breakpoint at this reported statement place, or 0 when none.

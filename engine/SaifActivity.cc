@@ -21,35 +21,82 @@ void addTime(BitActivity& bit, std::uint64_t until) {
 
 } // namespace
 
-NetActivity::NetActivity(const std::string& bits, std::uint64_t start) : bits_(bits.size()) {
+namespace {
+std::uint32_t wordMask(std::size_t word, std::size_t width) {
+    const std::size_t used = width - word * 32;
+    return used >= 32 ? ~std::uint32_t(0) : (std::uint32_t(1) << used) - 1;
+}
+
+char liveChar(std::uint32_t one, std::uint32_t unknown, unsigned bit) {
+    if (unknown >> bit & 1) return 'x';
+    return (one >> bit & 1) ? '1' : '0';
+}
+} // namespace
+
+NetActivity::NetActivity(const std::string& bits, std::uint64_t start)
+    : bits_(bits.size()), liveOne_((bits.size() + 31) / 32), liveUnknown_(liveOne_.size()),
+      stepChanged_(liveOne_.size()) {
     for (std::size_t i = 0; i < bits.size(); ++i) {
-        bits_[i].state = bits_[i].live = stateOf(bits[i]);
+        const char s = stateOf(bits[i]);
+        bits_[i].state = bits_[i].live = s;
         bits_[i].since = start;
+        if (s == '1') liveOne_[i / 32] |= std::uint32_t(1) << (i % 32);
+        if (s == 'x') liveUnknown_[i / 32] |= std::uint32_t(1) << (i % 32);
     }
+}
+
+void NetActivity::see(std::size_t word, std::uint32_t one, std::uint32_t unknown) {
+    const std::uint32_t mask = wordMask(word, bits_.size());
+    one &= mask & ~unknown;
+    unknown &= mask;
+    std::uint32_t diff = (one ^ liveOne_[word]) | (unknown ^ liveUnknown_[word]);
+    if (diff == 0) return;
+    liveOne_[word] = one;
+    liveUnknown_[word] = unknown;
+    stepChanged_[word] |= diff;
+    while (diff) {
+        const unsigned bit = static_cast<unsigned>(__builtin_ctz(diff));
+        diff &= diff - 1;
+        BitActivity& b = bits_[word * 32 + bit];
+        b.live = liveChar(one, unknown, bit);
+        ++b.stepChanges;
+    }
+}
+
+void NetActivity::observe(const VecWord* words) {
+    for (std::size_t w = 0; w < liveOne_.size(); ++w) see(w, words[w].aval & ~words[w].bval, words[w].bval);
 }
 
 void NetActivity::observe(const std::string& bits) {
     const std::size_t n = bits.size() < bits_.size() ? bits.size() : bits_.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char s = stateOf(bits[i]);
-        if (s != bits_[i].live) {
-            bits_[i].live = s;
-            ++bits_[i].stepChanges;
+    for (std::size_t w = 0; w * 32 < n; ++w) {
+        std::uint32_t one = liveOne_[w], unknown = liveUnknown_[w];
+        for (std::size_t i = w * 32; i < n && i < w * 32 + 32; ++i) {
+            const std::uint32_t bit = std::uint32_t(1) << (i % 32);
+            const char s = stateOf(bits[i]);
+            one = s == '1' ? one | bit : one & ~bit;
+            unknown = s == 'x' ? unknown | bit : unknown & ~bit;
         }
+        see(w, one, unknown);
     }
 }
 
 void NetActivity::settle(std::uint64_t time) {
-    for (BitActivity& bit : bits_) {
-        if (bit.stepChanges == 0) continue;
-        if (bit.live != bit.state) {
-            addTime(bit, time);
-            if (bit.state != 'x' && bit.live != 'x') ++bit.tc;
-            bit.state = bit.live;
-        } else {
-            ++bit.ig; // left and came back within the step
+    for (std::size_t w = 0; w < stepChanged_.size(); ++w) {
+        std::uint32_t changed = stepChanged_[w];
+        stepChanged_[w] = 0;
+        while (changed) {
+            BitActivity& bit = bits_[w * 32 + static_cast<unsigned>(__builtin_ctz(changed))];
+            changed &= changed - 1;
+            if (bit.live != bit.state) {
+                addTime(bit, time);
+                if (bit.state != 'x' && bit.live != 'x') ++bit.tc;
+                bit.state = bit.live;
+            } else {
+                ++bit.ig; // left and came back within the step
+            }
+            bit.stepChanges = 0;
         }
-        bit.stepChanges = 0;
     }
 }
 

@@ -9,6 +9,8 @@
 
 namespace OrvexEngine {
 
+struct VecWord;
+
 struct BitActivity {
     std::uint64_t t0 = 0, t1 = 0, tx = 0; // time at each state, in ticks
     std::uint64_t tc = 0;                 // 0-1 and 1-0 transitions
@@ -19,13 +21,16 @@ struct BitActivity {
     std::uint64_t since = 0;              // when `state` was entered
 };
 
-/// The activity of one net of `width` bits.
+/// The activity of one net of `width` bits. Values are compared a 32-bit word at a time, so a
+/// change costs work only for the bits that changed.
 class NetActivity {
 public:
     /// `bits` gives the value at `start`, least significant bit first ('0', '1', 'x', 'z').
     NetActivity(const std::string& bits, std::uint64_t start);
     /// A value seen during the current time step (least significant bit first).
     void observe(const std::string& bits);
+    /// The same as VPI vector words (s_vpi_vecval layout), one word per 32 bits.
+    void observe(const VecWord* words);
     /// The end of the time step at `time`: settles each changed bit and counts transitions.
     void settle(std::uint64_t time);
     /// Adds the time up to `time` to the current states (at the end of monitoring).
@@ -33,7 +38,12 @@ public:
     const std::vector<BitActivity>& bits() const { return bits_; }
 
 private:
+    /// Word `word` now holds known ones `one` and unknown bits `unknown`.
+    void see(std::size_t word, std::uint32_t one, std::uint32_t unknown);
+
     std::vector<BitActivity> bits_;
+    std::vector<std::uint32_t> liveOne_, liveUnknown_; // the latest value, a word per 32 bits
+    std::vector<std::uint32_t> stepChanged_;           // bits changed during the current step
 };
 
 struct SaifNet {

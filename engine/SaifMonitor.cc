@@ -61,7 +61,7 @@ public:
         fd_ = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (fd_ < 0) throw EngineError("saif-open: cannot open " + file + ": " + std::strerror(errno));
         file_ = file;
-        start_ = simTicks();
+        start_ = stepTime_ = simTicks();
         allnets_ = allnets;
         // The instances from the top down to the monitored block, which holds the nets.
         std::vector<vpiHandle> chain;
@@ -94,7 +94,7 @@ public:
     void close() {
         if (fd_ < 0) return;
         const std::uint64_t now = simTicks();
-        settle(now);
+        settle(stepTime_);
         SaifHeader header;
         header.design = design_;
         char date[64] = "";
@@ -118,19 +118,23 @@ public:
         if (!ok) throw EngineError("saif-close: cannot write " + file_ + ": " + std::strerror(errno));
     }
 
-    void changed(std::size_t index, const s_vpi_vecval* words) {
+    // A time step is settled when the first change of a later one arrives (or at the close):
+    // no callback is needed at the end of each step.
+    void changed(std::size_t index, const s_vpi_vecval* words, std::uint64_t now) {
+        if (now != stepTime_) {
+            settle(stepTime_);
+            stepTime_ = now;
+        }
         Net& net = nets_[index];
-        net.activity->observe(words ? bitsOf(words, net.width) : currentBits(net.handle, net.width));
+        if (words) {
+            net.activity->observe(reinterpret_cast<const VecWord*>(words));
+        } else {
+            net.activity->observe(currentBits(net.handle, net.width));
+        }
         if (!net.dirty) {
             net.dirty = true;
             dirty_.push_back(index);
         }
-        if (!scheduled_) schedule();
-    }
-
-    void endOfStep() {
-        scheduled_ = false;
-        settle(simTicks());
     }
 
 private:
@@ -185,7 +189,6 @@ private:
     }
 
     void follow(std::size_t index);
-    void schedule();
 
     void settle(std::uint64_t now) {
         for (std::size_t i : dirty_) {
@@ -216,8 +219,8 @@ private:
     std::string file_;
     std::string design_;
     std::uint64_t start_ = 0;
+    std::uint64_t stepTime_ = 0; // the time step whose changes are not settled yet
     bool allnets_ = false;
-    bool scheduled_ = false;
     Instance top_;
     std::vector<Net> nets_;
     std::vector<std::size_t> dirty_;
@@ -240,38 +243,32 @@ SaifMonitor& monitor() {
 
 PLI_INT32 netChanged(p_cb_data data) {
     const s_vpi_vecval* words = data->value && data->value->format == vpiVectorVal ? data->value->value.vector : nullptr;
-    monitor().changed(reinterpret_cast<std::size_t>(data->user_data), words);
-    return 0;
-}
-
-PLI_INT32 stepEnded(p_cb_data) {
-    monitor().endOfStep();
+    s_vpi_vecval scalar{};
+    if (data->value && data->value->format == vpiScalarVal) {
+        // One bit as a vector word: 0 (0,0), 1 (1,0), x (1,1), z (0,1).
+        const PLI_INT32 bit = data->value->value.scalar;
+        scalar.aval = bit == vpi1 || bit == vpiX ? 1 : 0;
+        scalar.bval = bit == vpiX || bit == vpiZ ? 1 : 0;
+        words = &scalar;
+    }
+    const std::uint64_t now = data->time ? (std::uint64_t(data->time->high) << 32) | data->time->low : simTicks();
+    monitor().changed(reinterpret_cast<std::size_t>(data->user_data), words, now);
     return 0;
 }
 
 void SaifMonitor::follow(std::size_t index) {
-    static s_vpi_time noTime = {vpiSuppressTime, 0, 0, 0.0};
+    static s_vpi_time simTime = {vpiSimTime, 0, 0, 0.0};
+    // A single bit comes cheaper from vvp as a scalar than as a vector.
     static s_vpi_value vectorValue = {vpiVectorVal, {nullptr}};
+    static s_vpi_value scalarValue = {vpiScalarVal, {nullptr}};
     s_cb_data cb = {};
     cb.reason = cbValueChange;
     cb.cb_rtn = netChanged;
     cb.obj = nets_[index].handle;
-    cb.time = &noTime;
-    cb.value = &vectorValue;
+    cb.time = &simTime;
+    cb.value = nets_[index].width == 1 ? &scalarValue : &vectorValue;
     cb.user_data = reinterpret_cast<PLI_BYTE8*>(index);
     nets_[index].callback = vpi_register_cb(&cb);
-}
-
-void SaifMonitor::schedule() {
-    static s_vpi_time now = {vpiSimTime, 0, 0, 0.0};
-    s_cb_data cb = {};
-    cb.reason = cbReadOnlySynch;
-    cb.cb_rtn = stepEnded;
-    cb.time = &now;
-    if (vpiHandle h = vpi_register_cb(&cb)) {
-        vpi_free_object(h);
-        scheduled_ = true;
-    }
 }
 
 Registrar openRequest(Orvex::Protocol::Request::SaifOpen, [](const Args& args) {

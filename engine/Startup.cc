@@ -6,6 +6,8 @@
 // engine cannot replace without redoing its message formatting) asks vvp to finish directly;
 // for a design that calls it the engine looks at every time step's end whether a finish is
 // pending, so the end can say it was a $fatal.
+#include <malloc.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -17,6 +19,7 @@
 #include "Session.h"
 #include "Snapshot.h"
 #include "StatementHook.h"
+#include "StatementSites.h"
 #include "Wire.h"
 
 namespace OrvexEngine {
@@ -81,13 +84,15 @@ PLI_INT32 stopCalled(PLI_BYTE8*) {
 }
 
 PLI_INT32 startOfSimulation(p_cb_data) {
+    startStatementMechanism();
     ChildStart start = keepSnapshot();
     Wire::startReader(std::move(start.pending), std::move(start.partial));
     watchForFatal();
     if (start.generation == 0) {
         sendEvent("ready", Orvex::Mi::Value::tuple()
                                .add("version", "1")
-                               .add("resolution", precisionExponent()));
+                               .add("resolution", precisionExponent())
+                               .add("statements", statementMechanism()));
     } else {
         for (const auto& line : start.replay) replayRequest(line);
         runPauseHooks();
@@ -117,6 +122,10 @@ void registerSimulationCallback(int reason, PLI_INT32 (*routine)(p_cb_data)) {
 void startEngine() {
     // Without the protocol descriptors the module stays out of the way: vvp runs as usual.
     if (!Wire::openFromEnvironment()) return;
+    // Threads switching at every pause made glibc trim the heap top and grow it again each
+    // time; a high trim threshold and a padded top keep the heap where it is.
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    mallopt(M_TOP_PAD, 1 << 20);
     registerTask("$finish", finishCalled_);
     registerTask("$stop", stopCalled);
     installStatementHook();

@@ -17,6 +17,8 @@
 #include "EngineCommands.h"
 #include "EngineCore.h"
 #include "Session.h"
+#include "StatementSites.h"
+#include "vvp_internals/StatementPatch.h"
 #include "Wire.h"
 
 namespace OrvexEngine {
@@ -38,11 +40,15 @@ bool statementMatters(int line) {
            breakpointOnLine(line);
 }
 
+void traceLine(const std::string& file, int line) {
+    sendMessage("ltrace: " + file + ":" + std::to_string(line) + "\n");
+}
+
 void onStatement(const std::string& file, int line) {
     insideReport = true;
     int savedMode = *vpiModeFlag;
     *vpiModeFlag = kVpiModeCalltf;
-    if (lineTrace) sendMessage("ltrace: " + file + ":" + std::to_string(line) + "\n");
+    if (lineTrace) traceLine(file, line);
     if (isRunning()) {
         Orvex::Mi::Value where = Orvex::Mi::Value::tuple();
         where.add("file", file).add("line", line);
@@ -137,8 +143,11 @@ private:
     std::string held_;
 };
 
+// Called on the reader thread: touches nothing but the flags.
 void raiseReports() {
-    if (showFileLine) __atomic_store_n(showFileLine, true, __ATOMIC_RELAXED);
+    if (statementSitesActive())
+        VvpInternals::raiseEveryStatement();
+    else if (showFileLine) __atomic_store_n(showFileLine, true, __ATOMIC_RELAXED);
 }
 } // namespace
 
@@ -156,8 +165,8 @@ bool parseStatementReport(const char* text, std::size_t size, std::size_t& fileS
         }
         if (text[colon] != ':' || colon == 0 || digits == 0 || digits > 9) continue;
         for (std::size_t i = colon + 1; i < sep; ++i) value = value * 10 + (text[i] - '0');
-        // The description: not empty, ending with a full stop.
-        if (sep + 2 >= size || text[size - 1] != '.') return false;
+        // The description: not empty (most end with a full stop; queue methods' do not).
+        if (sep + 2 >= size) return false;
         fileSize = colon;
         line = value;
         return true;
@@ -189,6 +198,10 @@ bool installStatementHook() {
 
 bool statementHookAvailable() { return showFileLine != nullptr; }
 
+void startStatementMechanism() {
+    if (showFileLine) startStatementSites(showFileLine);
+}
+
 void requireStatementHook(const char* what) {
     if (!statementHookAvailable())
         throw EngineError(std::string(what) + " is not supported: this vvp does not report statements");
@@ -196,8 +209,15 @@ void requireStatementHook(const char* what) {
 
 void refreshStatementHook() {
     if (!showFileLine) return;
-    bool need = haveBreakpoints() || lineTrace || Wire::stopsPending > 0 ||
-                runKind() == RunKind::Step;
+    bool every = Wire::stopsPending > 0 || runKind() == RunKind::Step;
+    if (statementSitesActive()) {
+        // Patched sites report by themselves; vvp's flag stays down (it would also note every
+        // time step).
+        refreshStatementSites(every, lineTrace, traceLine);
+        __atomic_store_n(showFileLine, false, __ATOMIC_RELAXED);
+        return;
+    }
+    bool need = haveBreakpoints() || every || lineTrace;
     __atomic_store_n(showFileLine, need, __ATOMIC_RELAXED);
 }
 

@@ -10,6 +10,8 @@ namespace OrvexEngine {
 
 /// Looks up vvp's symbols and puts the catching buffer on std::cerr; false when vvp lacks them.
 bool installStatementHook();
+/// At the start of simulation, once the code is loaded: the cheapest mechanism that checks out.
+void startStatementMechanism();
 /// True when statement reports can be had (breakpoints, step and tracing need them).
 bool statementHookAvailable();
 /// Throws EngineError naming `what` when statement reports cannot be had.

@@ -1,0 +1,175 @@
+#!/usr/bin/env python3
+"""Breakpoints, steps and line traces through the patched statement sites give exactly what
+the fallback (vvp's statement reports) gives, and both match vvp's own statement trace; runtime
+warnings keep their place.
+
+usage: statement_sites_e2e.py <dir of orvex.vpi> [unittest args]
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import engine_e2e
+from engine_e2e import Engine, fields
+
+DESIGNS = engine_e2e.DESIGNS
+FINISH_LINE = 44
+MECHANISMS = {"code": None, "reports": "off"}  # ORVEX_VVP_INTERNALS for each
+
+
+def start(vvp_file, mechanism):
+    saved = os.environ.pop("ORVEX_VVP_INTERNALS", None)
+    if MECHANISMS[mechanism]:
+        os.environ["ORVEX_VVP_INTERNALS"] = MECHANISMS[mechanism]
+    try:
+        engine = Engine(vvp_file)
+    finally:
+        os.environ.pop("ORVEX_VVP_INTERNALS", None)
+        if saved is not None:
+            os.environ["ORVEX_VVP_INTERNALS"] = saved
+    return engine
+
+
+def messages_until_stopped(engine, command):
+    """The engine messages sent while `command` runs, and its *stopped fields."""
+    token = engine.send(command)
+    assert engine.record().startswith("%d^done" % token)
+    texts = []
+    while True:
+        line = engine.record()
+        if line.startswith("~"):
+            texts.append(bytes(line[2:-1], "utf-8").decode("unicode_escape"))
+        elif line.startswith("*stopped"):
+            return texts, fields(line)
+
+
+class StatementSitesTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.workdir = tempfile.mkdtemp(prefix="orvex-sites-")
+        cls.design = os.path.join(cls.workdir, "statements.vvp")
+        source = os.path.join(DESIGNS, "statements.v")
+        subprocess.run(["iverilog", "-pfileline=1", "-o", cls.design, source], check=True)
+        # vvp's own trace: stopped before time 0, statement tracing on, run to the end.
+        trace = subprocess.run(["vvp", "-s", cls.design], input="trace on\ncont\n", capture_output=True,
+                               text=True, check=True)
+        lines = [int(m.group(1)) for m in re.finditer(r"^\S*statements\.v:(\d+): ", trace.stderr, re.M)]
+        # $finish lets the rest of its time step run, as in vvp.
+        assert FINISH_LINE in lines, trace.stderr
+        cls.vvp_lines = lines
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.workdir, ignore_errors=True)
+
+    def engine(self, mechanism, vvp_file=None):
+        engine = start(vvp_file or self.design, mechanism)
+        self.addCleanup(engine.close)
+        ready = fields(engine.record())
+        self.assertTrue(ready["statements"].startswith(mechanism), ready)
+        return engine
+
+    def test_the_code_is_patched_unless_switched_off(self):
+        self.assertEqual(fields(start_and_ready(self.design, "code"))["statements"], "code")
+        self.assertEqual(fields(start_and_ready(self.design, "reports"))["statements"],
+                         "reports: internals switched off")
+
+    def test_breakpoint_hits_match_vvps_statement_reports(self):
+        for line in (16, 17, 24, 26, 30, 31, 36, 41, 42):
+            want = self.vvp_lines.count(line)
+            for mechanism in MECHANISMS:
+                with self.subTest(line=line, mechanism=mechanism):
+                    engine = self.engine(mechanism)
+                    engine.done("bp-add", "statements.v", str(line))
+                    hits = 0
+                    while True:
+                        stopped = engine.blocking("run-all")
+                        if stopped["reason"] != "breakpoint-hit":
+                            break
+                        hits += 1
+                    self.assertEqual((hits, stopped["reason"]), (want, "vlog-finish"))
+
+    def test_two_breakpoints_and_removal_between_runs(self):
+        results = {}
+        for mechanism in MECHANISMS:
+            engine = self.engine(mechanism)
+            engine.done("bp-add", "statements.v", "24")
+            engine.done("bp-add", "designs/statements.v", "30")
+            stops = []
+            for _ in range(6):
+                stopped = engine.blocking("run-all")
+                stops.append((stopped["line"], stopped["time"], stopped.get("index")))
+            engine.done("bp-remove", "1")
+            while True:
+                stopped = engine.blocking("run-all")
+                if stopped["reason"] != "breakpoint-hit":
+                    break
+                stops.append((stopped["line"], stopped["time"], stopped.get("index")))
+            results[mechanism] = stops
+        self.assertEqual(results["code"], results["reports"])
+        places = [i for i, line in enumerate(self.vvp_lines) if line in (24, 30)]
+        both = [self.vvp_lines[i] for i in places[:6]]
+        rest = [line for line in self.vvp_lines[places[5] + 1:] if line == 30]
+        self.assertEqual([int(stop[0]) for stop in results["code"]], both[:6] + rest)
+
+    def test_steps_and_line_trace_follow_vvps_statement_order(self):
+        for mechanism in MECHANISMS:
+            with self.subTest(mechanism=mechanism):
+                engine = self.engine(mechanism)
+                steps = [int(engine.blocking("step")["line"]) for _ in range(25)]
+                self.assertEqual(steps, self.vvp_lines[:25])
+                engine.done("ltrace", "on")
+                texts, stopped = messages_until_stopped(engine, "run-all")
+                self.assertEqual(stopped["reason"], "vlog-finish")
+                traced = [int(m.group(1)) for t in texts for m in [re.match(r"ltrace: \S*statements\.v:(\d+)$", t.strip())] if m]
+                self.assertEqual(traced, self.vvp_lines[25:])
+
+    def test_runtime_warnings_keep_their_place(self):
+        source = os.path.join(self.workdir, "queue.sv")
+        with open(source, "w") as f:
+            f.write("module q;\n  int qu[$];\n  integer n = 0;\n  initial begin\n    qu.push_back(1);\n"
+                    "    n = n + 1;\n    qu.insert(5, 2);\n    $display(\"size %0d\", qu.size());\n  end\nendmodule\n")
+        vvp_file = os.path.join(self.workdir, "queue.vvp")
+        subprocess.run(["iverilog", "-g2012", "-pfileline=1", "-o", vvp_file, source], check=True)
+        plain = subprocess.run(["vvp", "-n", vvp_file], capture_output=True, text=True, check=True)
+        warning = [l for l in (plain.stdout + plain.stderr).splitlines() if "Warning" in l]
+        self.assertTrue(warning and warning[0].startswith(source + ":7: Warning"), plain)
+        for mechanism in MECHANISMS:
+            with self.subTest(mechanism=mechanism):
+                engine = start(vvp_file, mechanism)
+                try:
+                    engine.record()
+                    engine.done("bp-add", "queue.sv", "6")
+                    self.assertEqual(engine.blocking("run-all")["reason"], "breakpoint-hit")
+                    engine.done("ltrace", "on")  # traced statements keep their place too
+                    texts, stopped = messages_until_stopped(engine, "run-all")
+                    self.assertEqual(stopped["reason"], "run-complete")
+                    traced = [t.strip() for t in texts if t.startswith("ltrace")]
+                    if mechanism == "code":
+                        # (The reports fallback takes the warning for one more report of line 7.)
+                        self.assertEqual(traced, ["ltrace: %s:%d" % (source, n) for n in (7, 8)])
+                finally:
+                    engine.close()
+                errors = "".join(engine.errors)
+                self.assertNotIn("queue: insert", errors)  # no statement report leaks out
+                if mechanism == "code":
+                    # (While vvp reports every statement, its warnings look like reports.)
+                    self.assertIn(warning[0] + "\n", errors)
+                self.assertEqual(engine.stdout(), "size 1\n")
+
+
+def start_and_ready(vvp_file, mechanism):
+    engine = start(vvp_file, mechanism)
+    try:
+        return engine.record()
+    finally:
+        engine.close()
+
+
+if __name__ == "__main__":
+    engine_e2e.MODULE_DIR = sys.argv.pop(1)
+    unittest.main()
