@@ -159,6 +159,7 @@ std::string formatValue(const ValueTarget& target, Radix radix) {
                 vpi_free_object(words);
                 break;
             }
+            reportProgress();
             ValueTarget w;
             w.object = word;
             out += (shown ? ", " : "") + formatValue(w, radix);
@@ -173,6 +174,7 @@ std::string formatValue(const ValueTarget& target, Radix radix) {
         return formatReal(v.value.real); // a real reads the same in every radix
     }
     std::string bits = readBits(target);
+    reportProgress();
     if (radix == Radix::Default) radix = target.sliced ? (bits.size() == 1 ? Radix::Bin : Radix::Hex)
                                                       : defaultRadix(object, static_cast<int>(bits.size()));
     return formatBits(bits, radix);
@@ -194,6 +196,7 @@ void writeValue(const ValueTarget& target, const std::string& text, Radix radix,
         v.value.real = real;
     } else {
         bits = parseValue(text, radix, targetWidth(target));
+        reportProgress();
         if (target.sliced) {
             std::string whole = fullBits(object);
             whole.replace(target.first, target.count, bits);

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
@@ -22,6 +23,8 @@ unsigned generation = 0;
 bool serving = false;
 std::vector<std::function<void()>> pendingAfterResult;
 std::vector<std::function<void()>> exitHooks;
+// When the request being served began, or last reported progress.
+std::chrono::steady_clock::time_point lastSign = std::chrono::steady_clock::now();
 
 /// Serves one line; returns true when the request resumed the simulation.
 bool serveLine(const std::string& line, bool sendResults) {
@@ -39,6 +42,7 @@ bool serveLine(const std::string& line, bool sendResults) {
         return false;
     }
     pendingAfterResult.clear();
+    lastSign = std::chrono::steady_clock::now();
     const Handler* handler = findHandler(request.command);
     try {
         if (!handler) throw EngineError("unknown request " + request.command);
@@ -113,6 +117,13 @@ void sendEvent(const std::string& cls, const Orvex::Mi::Value& fields) {
     std::string line = "*" + cls;
     if (!fields.fields.empty()) line += "," + Orvex::Mi::encodeFields(fields);
     Wire::writeLine(line);
+}
+
+void reportProgress() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastSign < std::chrono::seconds(1)) return;
+    lastSign = now;
+    sendEvent("progress", Orvex::Mi::Value::tuple());
 }
 
 void sendMessage(const std::string& text) { Wire::writeLine("~" + Orvex::Mi::quote(text)); }

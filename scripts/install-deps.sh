@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Orvex needs to build, test and simulate.
 set -euo pipefail
 packages=(cmake g++ ninja-build tcl8.6-dev libgtest-dev libgmock-dev libbenchmark-dev
-          iverilog libedit-dev python3)
+          iverilog libedit-dev libgmp-dev python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,7 @@
 // Requests and results, records and events, and the event thread of one engine conversation.
 #include "EngineConnection.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cxxabi.h>
 
@@ -120,7 +121,7 @@ Value EngineConnection::request(const std::string& command, const std::vector<st
             }
             token = nextToken_++;
             generation = generation_;
-            timeout = limit.count() > 0 ? limit : timeout_;
+            timeout = limit.count() > 0 ? std::min(limit, timeout_) : timeout_;
             pending_[token] = &pending;
             if (command == "quit")
                 quitToken_ = token;
@@ -134,18 +135,26 @@ Value EngineConnection::request(const std::string& command, const std::vector<st
     }
 
     // The answer is read on this thread when it can be (one thread wake-up fewer than a hand-over
-    // from the transport's reader thread); otherwise the reader thread delivers it.
+    // from the transport's reader thread); otherwise the reader thread delivers it. A request
+    // the engine reports progress on is given the whole limit again from that report.
     const auto over = [&] { return pending.answered || !running_ || generation_ != generation; };
+    const auto sentAt = std::chrono::steady_clock::now();
+    const auto limitNow = [&] {
+        return progressAt_ > sentAt ? std::max(deadline, progressAt_ + timeout) : deadline;
+    };
     std::unique_lock<std::mutex> lock(mutex_);
     bool done = over();
-    while (!done && std::chrono::steady_clock::now() < deadline) {
+    while (!done) {
+        const auto until = limitNow();
+        if (std::chrono::steady_clock::now() >= until)
+            break;
         lock.unlock();
-        const bool readHere = transport_.readHere(deadline);
+        const bool readHere = transport_.readHere(until);
         lock.lock();
         done = over();
         if (!readHere && !done) {
-            done = answered_.wait_until(lock, deadline, over);
-            break;
+            answered_.wait_until(lock, until, [&] { return over() || limitNow() != until; });
+            done = over();
         }
     }
     pending_.erase(token);
@@ -245,6 +254,9 @@ void EngineConnection::recordReceived(const std::string& line) {
 
     switch (record.type) {
     case Record::Type::Stream:
+        // An engine message is a whole message: it never runs into what follows it.
+        if (!record.text.empty() && record.text.back() != '\n')
+            record.text += '\n';
         queueText(record.text);
         break;
     case Record::Type::Async:
@@ -286,6 +298,12 @@ void EngineConnection::handleAsync(const Record& record) {
         item.event.time = record.fields.getInt("time");
         item.event.line = static_cast<int>(record.fields.getInt("line"));
         item.event.conditionId = static_cast<int>(record.fields.getInt("id"));
+    } else if (record.cls == "progress") {
+        // Not an event: the engine is at work on a long request and must not be taken for hung.
+        std::lock_guard<std::mutex> lock(mutex_);
+        progressAt_ = std::chrono::steady_clock::now();
+        answered_.notify_all();
+        return;
     } else if (record.cls == "capture-resumed") {
         item.event.kind = CaptureResumedEvent;
     } else {

@@ -106,6 +106,7 @@ private:
     std::map<std::uint64_t, Pending*> pending_;
     std::deque<QueuedEvent> queue_;
     std::chrono::milliseconds timeout_{30000};
+    std::chrono::steady_clock::time_point progressAt_; // the engine's last *progress
 
     std::mutex sendMutex_; // a token is taken and its line written as one step
 
