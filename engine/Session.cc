@@ -47,6 +47,7 @@ bool serveLine(const std::string& line, bool sendResults) {
     try {
         if (!handler) throw EngineError("unknown request " + request.command);
         Orvex::Mi::Value fields = (*handler)(request.args);
+        reportProgress(); // a long request: its answer, perhaps long too, is on its way
         if (sendResults) Wire::sendResult(request.token, fields);
     } catch (const EngineError& e) {
         pendingAfterResult.clear();

@@ -213,6 +213,12 @@ void EngineConnection::transportEnded(const std::string& description) {
 
 void EngineConnection::outputReceived(const std::string& text) { queueText(text); }
 
+void EngineConnection::recordUnderway() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    progressAt_ = std::chrono::steady_clock::now();
+    answered_.notify_all();
+}
+
 void EngineConnection::queue(QueuedEvent item) {
     std::lock_guard<std::mutex> lock(mutex_);
     item.generation = generation_;
@@ -300,9 +306,7 @@ void EngineConnection::handleAsync(const Record& record) {
         item.event.conditionId = static_cast<int>(record.fields.getInt("id"));
     } else if (record.cls == "progress") {
         // Not an event: the engine is at work on a long request and must not be taken for hung.
-        std::lock_guard<std::mutex> lock(mutex_);
-        progressAt_ = std::chrono::steady_clock::now();
-        answered_.notify_all();
+        recordUnderway();
         return;
     } else if (record.cls == "capture-resumed") {
         item.event.kind = CaptureResumedEvent;

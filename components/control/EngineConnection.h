@@ -66,6 +66,7 @@ public:
     void recordReceived(const std::string& line) override;
     void outputReceived(const std::string& text) override;
     void transportEnded(const std::string& description) override;
+    void recordUnderway() override;
 
 private:
     struct Pending {

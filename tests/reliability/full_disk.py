@@ -44,7 +44,7 @@ if probe.returncode == 0:
               "echo \"[status $?]\"" % (small, small, r.LAUNCHER, counter))
     done = subprocess.run(["unshare", "-rm", "sh", "-c", script], input=
                           "vcd dumpfile small.vcd\nvcd dumpvars -m /tb\nrun 4000 ns\n"
-                          "for {set i 0} {$i < 3000} {incr i} { orvex set radix hex }\nputs \"still here\"\n",
+                          "".join("set line%d {%s}\n" % (i, "p" * 200) for i in range(1000)) + "puts \"still here\"\n",
                           capture_output=True, text=True, timeout=120)
     out = done.stdout
     failures.check(r.count(out, "Cannot write the log file cut.log: " + FULL) == 1,

@@ -10,7 +10,15 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from common import Failures  # noqa: E402,F401  (the shared checker of the script tests)
+import common  # noqa: E402  (the shared checker of the script tests)
+
+
+class Failures(common.Failures):
+    """The shared checker; a check also returns its condition."""
+
+    def check(self, condition, message):
+        common.Failures.check(self, condition, message)
+        return condition
 
 LAUNCHER = None
 

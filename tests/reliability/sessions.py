@@ -4,13 +4,14 @@ refused with a message naming the process that writes it; that file is a whole V
 import os
 import re
 import threading
+import time
 
 import reliability as r
 
 folder = r.setup()
 failures = r.Failures()
 counter = r.write(folder, "counter.v", r.COUNTER)
-COUNT = 8
+COUNT = int(os.environ.get("SESSIONS", "8"))
 LINES = 150
 
 results = [None] * COUNT
@@ -18,7 +19,10 @@ results = [None] * COUNT
 
 def session(index):
     padding = "x" * (200 + index * 37)
-    script = ["vcd dumpfile shared.vcd", "vcd dumpvars -m /tb"]
+    # Every session holds on after its VCD attempt until all have made theirs, so that they
+    # all overlap there.
+    script = ["vcd dumpfile shared.vcd", "vcd dumpvars -m /tb", "close [open tried.%d w]" % index,
+              "while {![file exists go]} { after 20 }"]
     for i in range(LINES):
         script.append("set line {S%d-%d-%s}" % (index, i, padding))
         if i % 10 == 0:
@@ -29,6 +33,10 @@ def session(index):
 threads = [threading.Thread(target=session, args=(i,)) for i in range(COUNT)]
 for t in threads:
     t.start()
+deadline = time.time() + 240
+while time.time() < deadline and not all(os.path.exists(os.path.join(folder, "tried.%d" % i)) for i in range(COUNT)):
+    time.sleep(0.05)
+open(os.path.join(folder, "go"), "w").close()
 for t in threads:
     t.join()
 
