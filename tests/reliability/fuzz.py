@@ -38,11 +38,9 @@ module tb;
   reg [7:0] mem [0:15];
   wire [3:0] q;
   sub u1(.a(count[3:0]), .q(q));
-  always #5 clk = ~clk;
+  // A clock that stops: `run all` must come to an end.
+  initial repeat (400) #5 clk = ~clk;
   always @(posedge clk) count <= count + 1;
-  initial begin
-    repeat (200) @(posedge clk);
-  end
 endmodule
 """)
 
@@ -97,7 +95,12 @@ while time.time() < deadline:
     script = [line() for _ in range(200)]
     session = r.Session(folder, design, ["-log", "fuzz.log"])
     session.wait_engine()
-    status, out, err = session.finish("\n".join(script) + "\n", timeout=180)
+    try:
+        status, out, err = session.finish("\n".join(script) + "\n", timeout=120)
+    except AssertionError as e:
+        failures.check(False, "session %d (seed %d) hung: %s\nscript:\n%s" %
+                       (sessions + 1, seed, str(e)[-1500:], "\n".join(script)))
+        break
     sessions += 1
     fed += len(script)
     failures.check(0 <= status < 128 and "Segmentation" not in err and "Assertion" not in err
