@@ -4,9 +4,12 @@
 #include <algorithm>
 
 #include <cstdint>
+#include <fstream>
 #include <map>
+#include <set>
 #include <vector>
 
+#include "CompiledDesign.h"
 #include "EngineCommands.h"
 #include "Numbers.h"
 #include "RestartState.h"
@@ -55,12 +58,60 @@ int addBreakpoint(int index, const std::string& file, int line) {
     return index;
 }
 
+int lineCount(const std::string& file) {
+    std::ifstream in(file);
+    if (!in) return -1;
+    int count = 0;
+    std::string text;
+    while (std::getline(in, text)) ++count;
+    return count;
+}
+
+std::string nearestLines(const std::set<int>& lines, int line) {
+    auto after = lines.lower_bound(line);
+    std::string text;
+    if (after != lines.begin()) text = std::to_string(*std::prev(after));
+    if (after != lines.end()) text += (text.empty() ? "" : " and ") + std::to_string(*after);
+    return text;
+}
+
+/// Refuses a breakpoint that can never be hit: a file that is not part of the design, a line past
+/// its end or a line without a statement. Without statement places in the compiled design
+/// (compiled without them) every line is taken.
+void checkBreakpointPlace(const std::string& file, int line) {
+    const CompiledDesign& design = compiledDesign();
+    if (design.statementLines.empty()) return;
+    // Several sources may match a short name; the breakpoint is taken when any of them has a
+    // statement there, and otherwise refused with what the first one says.
+    std::string refusal;
+    bool known = false;
+    for (const std::string& source : design.files) {
+        if (source.empty() || !(endsWithPath(source, file) || endsWithPath(file, source))) continue;
+        known = true;
+        auto found = design.statementLines.find(source);
+        if (found != design.statementLines.end() && found->second.count(line)) return;
+        if (!refusal.empty()) continue;
+        const int lines = lineCount(source);
+        if (lines >= 0 && line > lines)
+            refusal = "line " + std::to_string(line) + " is past the end of " + source + " (" +
+                      std::to_string(lines) + " lines)";
+        else if (found == design.statementLines.end())
+            refusal = source + " has no statements to stop at";
+        else
+            refusal = "line " + std::to_string(line) + " of " + source +
+                      " has no statement; the nearest statement lines are " + nearestLines(found->second, line);
+    }
+    if (!refusal.empty()) throw EngineError(refusal);
+    if (!known) throw EngineError("\"" + file + "\" is not a source file of the design");
+}
+
 Orvex::Mi::Value bpAdd(const std::vector<std::string>& args) {
     expectArgs(args, 2, "bp-add");
     requireStatementHook("bp-add");
     if (args[0].empty()) throw EngineError("bp-add: empty file name");
     std::int64_t line = parseInteger(args[1], "line");
     if (line < 1 || line > 100000000) throw EngineError("bad line \"" + args[1] + "\"");
+    checkBreakpointPlace(args[0], static_cast<int>(line));
     int index = addBreakpoint(nextIndex, args[0], static_cast<int>(line));
     return Orvex::Mi::Value::tuple().add("index", index);
 }

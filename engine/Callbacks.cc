@@ -23,6 +23,11 @@ int nextId = 1;
 std::vector<std::function<void()>> endOfStep;
 bool endOfStepScheduled = false;
 
+// The very end of a time step: a read-only synch callback that registers itself once more, so
+// its second run comes after every read-only callback the time step queued ($strobe, $monitor).
+std::vector<std::function<void()>> afterStep;
+bool afterStepScheduled = false;
+
 PLI_INT32 delayFired(p_cb_data data) {
     int id = static_cast<int>(reinterpret_cast<std::intptr_t>(data->user_data));
     auto found = delays.find(id);
@@ -40,6 +45,8 @@ PLI_INT32 endOfStepFired(p_cb_data) {
     for (auto& fn : due) fn();
     return 0;
 }
+
+PLI_INT32 afterStepFired(p_cb_data data);
 
 PLI_INT32 valueChanged(p_cb_data data) {
     int id = static_cast<int>(reinterpret_cast<std::intptr_t>(data->user_data));
@@ -70,6 +77,18 @@ vpiHandle registerCallback(int reason, vpiHandle object, std::uint64_t ticks, PL
     cb.user_data = reinterpret_cast<PLI_BYTE8*>(static_cast<std::intptr_t>(id));
     return vpi_register_cb(&cb);
 }
+
+PLI_INT32 afterStepFired(p_cb_data data) {
+    if (data->user_data == nullptr) {
+        registerCallback(cbReadOnlySynch, nullptr, 0, afterStepFired, 1);
+        return 0;
+    }
+    afterStepScheduled = false;
+    auto due = std::move(afterStep);
+    afterStep.clear();
+    for (auto& fn : due) fn();
+    return 0;
+}
 } // namespace
 
 int afterDelay(std::uint64_t ticks, std::function<void()> fn) {
@@ -95,6 +114,13 @@ void atEndOfTimeStep(std::function<void()> fn) {
     if (endOfStepScheduled) return;
     endOfStepScheduled = true;
     registerCallback(cbReadWriteSynch, nullptr, 0, endOfStepFired, 0);
+}
+
+void afterTimeStep(std::function<void()> fn) {
+    afterStep.push_back(std::move(fn));
+    if (afterStepScheduled) return;
+    afterStepScheduled = true;
+    registerCallback(cbReadOnlySynch, nullptr, 0, afterStepFired, 0);
 }
 
 int watchValueChange(vpiHandle object, std::function<void()> fn) {

@@ -1,6 +1,7 @@
 // Conditions: cond-add watches every signal of an expression (cbValueChange); at the end of a
 // time step in which one changed, the expression is evaluated, and when it has become true
-// during a run the run stops with condition-met. Ids count from 1 and survive a restart.
+// during a run the run stops after that time step with condition-met and the ids of every
+// condition met there. Ids count from 1 and survive a restart.
 #include <map>
 #include <memory>
 
@@ -40,7 +41,7 @@ void check(int id) {
     bool now = evaluate(c);
     bool became = now && !c.wasTrue;
     c.wasTrue = now;
-    if (became && isRunning()) pauseWith("condition-met", Orvex::Mi::Value::tuple().add("id", id));
+    if (became) conditionMet(id);
 }
 
 void changed(int id) {

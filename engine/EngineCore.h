@@ -43,6 +43,16 @@ std::int64_t ticksToFs(std::uint64_t ticks);
 /// Calls made in one time step are run in the order they were asked for.
 void atEndOfTimeStep(std::function<void()> fn);
 
+/// Runs `fn` once after the whole current time step: after its read-only callbacks ($strobe,
+/// $monitor), so everything the design prints for this time is out. Values cannot be changed
+/// there (see whenWritable).
+void afterTimeStep(std::function<void()> fn);
+
+/// Runs `fn` now when values may be changed, otherwise (paused after a time step) one precision
+/// tick later, before anything else the design does then. Changes asked for at one pause run in
+/// the order they were asked for.
+void whenWritable(std::function<void()> fn);
+
 /// Calls `fn` after every value change of `object` (a cbValueChange, inside the time step).
 /// Returns an id for unwatch; throws EngineError when the object cannot be watched.
 int watchValueChange(vpiHandle object, std::function<void()> fn);

@@ -57,7 +57,12 @@ void release(Force& force) {
         v.format = vpiRealVal;
         v.value.real = 0;
     }
-    vpi_put_value(force.target.object, &v, nullptr, vpiReleaseFlag);
+    vpiHandle object = force.target.object;
+    whenWritable([object, v, bits] {
+        s_vpi_value released = v;
+        if (released.format == vpiBinStrVal) released.value.str = const_cast<PLI_BYTE8*>(bits.c_str());
+        vpi_put_value(object, &released, nullptr, vpiReleaseFlag);
+    });
 }
 
 void removeForce(const std::string& path) {
@@ -97,8 +102,13 @@ Orvex::Mi::Value forceAdd(const std::vector<std::string>& args) {
     Force& f = *force;
     forces[args[0]] = std::move(force);
     for (std::size_t i = 0; i < f.steps.size(); ++i) {
-        if (f.steps[i].offset == 0) apply(f, i);
-        else schedule(f, f.steps[i].offset, [&f, i] { apply(f, i); });
+        if (f.steps[i].offset == 0) {
+            std::string path = args[0];
+            whenWritable([path, i] {
+                auto found = forces.find(path);
+                if (found != forces.end()) apply(*found->second, i);
+            });
+        } else schedule(f, f.steps[i].offset, [&f, i] { apply(f, i); });
     }
     if (cancel >= 0) {
         std::string path = args[0];

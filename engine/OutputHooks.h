@@ -9,8 +9,10 @@
 
 namespace OrvexEngine {
 
-/// Sends a text to the shell as an engine message (~"text").
-inline void engineMessage(const std::string& text) { sendMessage(text); }
+/// Sends a text to the shell as an engine message (~"text"), one line.
+inline void engineMessage(const std::string& text) {
+    sendMessage(!text.empty() && text.back() == '\n' ? text : text + "\n");
+}
 
 /// Registers a routine that flushes and closes an output; all run from flushOutputs(), at the
 /// end of the simulation and when the engine ends.

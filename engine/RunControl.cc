@@ -1,8 +1,8 @@
 // The flow requests: run, run-all, step, stop, status, restart, quit and exit.
 //
-// After the design called $finish it is over: a later run, run-all or step ends the simulation
-// (final blocks run) and reports run-complete; once it has ended, runs are refused until a
-// restart.
+// A timed run ends after the whole time step at its end (see afterTimeStep): everything the
+// design prints for that time is out before *stopped. Once the simulation has ended ($finish,
+// $fatal, no more events), runs are refused until a restart.
 #include <vpi_user.h>
 
 #include "Callbacks.h"
@@ -24,14 +24,6 @@ void startRun(RunKind kind) {
     cancelDelay(runDelay);
     runDelay = 0;
     beginRun(kind);
-    if (finishCalled) afterResult([] { vpi_control(vpiFinish, 0); });
-}
-
-/// The end of a timed run: once the time step at its end has settled.
-void endTimedRun(unsigned generation) {
-    atEndOfTimeStep([generation] {
-        if (isRunning() && runGeneration() == generation) pauseWith("run-complete");
-    });
 }
 
 Orvex::Mi::Value run(const std::vector<std::string>& args) {
@@ -39,15 +31,13 @@ Orvex::Mi::Value run(const std::vector<std::string>& args) {
     std::int64_t fs = parseInteger(args[0], "time");
     if (fs < 0) throw EngineError("bad time \"" + args[0] + "\" (negative)");
     startRun(RunKind::Timed);
-    if (!finishCalled) {
-        unsigned generation = runGeneration();
-        std::uint64_t ticks = fsToTicks(fs);
-        if (ticks == 0) endTimedRun(generation);
-        else runDelay = afterDelay(ticks, [generation] {
-            runDelay = 0;
-            endTimedRun(generation);
-        });
-    }
+    unsigned generation = runGeneration();
+    std::uint64_t ticks = fsToTicks(fs);
+    if (ticks == 0) endRunAfterTimeStep(generation);
+    else runDelay = afterDelay(ticks, [generation] {
+        runDelay = 0;
+        endRunAfterTimeStep(generation);
+    });
     return Orvex::Mi::Value::tuple();
 }
 

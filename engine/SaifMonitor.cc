@@ -172,11 +172,15 @@ private:
             nets_.push_back(std::move(net));
             follow(nets_.size() - 1);
         }
-        if (levels == 1) return;
         for (vpiHandle child : childScopes(scope)) {
-            if (vpi_get(vpiType, child) != vpiModule) continue;
+            // Named and generate blocks belong to their module's level; with all nets their
+            // nets are the module's too, kept under the block's own instance.
+            const bool module = vpi_get(vpiType, child) == vpiModule;
+            if (module ? levels == 1 : !allnets_) continue;
             inst.children.emplace_back();
-            fill(inst.children.back(), child, levels == 0 ? 0 : levels - 1);
+            fill(inst.children.back(), child, module ? (levels == 0 ? 0 : levels - 1) : levels);
+            const Instance& added = inst.children.back();
+            if (!module && added.nets.empty() && added.children.empty()) inst.children.pop_back();
         }
     }
 

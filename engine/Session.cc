@@ -1,12 +1,15 @@
 // Serving requests while the simulation is paused, and the pause points' common path.
 #include "Session.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <set>
 #include <vector>
 
+#include "Callbacks.h"
 #include "EngineCommands.h"
 #include "EngineCore.h"
 #include "StatementHook.h"
@@ -16,6 +19,8 @@ namespace OrvexEngine {
 
 bool finishCalled = false;
 bool simulationEnded = false;
+Orvex::Mi::Value finishPlace = Orvex::Mi::Value::tuple();
+Orvex::Mi::Value fatalPlace = Orvex::Mi::Value::tuple();
 
 namespace {
 RunKind currentRun = RunKind::None;
@@ -25,6 +30,55 @@ std::vector<std::function<void()>> pendingAfterResult;
 std::vector<std::function<void()>> exitHooks;
 // When the request being served began, or last reported progress.
 std::chrono::steady_clock::time_point lastSign = std::chrono::steady_clock::now();
+
+// Paused after a time step (read-only synch): vvp refuses value changes there.
+bool pausedAfterStep = false;
+std::vector<std::function<void()>> deferredWrites;
+
+// What the pause at the end of the current time step is for.
+bool stepPauseAsked = false;
+bool runEndAsked = false;
+unsigned runEndGeneration = 0;
+std::set<int> metConditions;
+// A finish asked for by vvp itself (its $fatal), not by our $finish.
+bool finishedByVvp = false;
+
+bool vvpFinishScheduled() {
+    using Query = bool (*)();
+    static Query query = reinterpret_cast<Query>(dlsym(RTLD_DEFAULT, "_Z17schedule_finishedv"));
+    return query != nullptr && query();
+}
+
+std::string idList(const std::set<int>& ids) {
+    std::string text;
+    for (int id : ids) text += (text.empty() ? "" : ",") + std::to_string(id);
+    return text;
+}
+
+void stepEndReached() {
+    stepPauseAsked = false;
+    bool runEnd = runEndAsked && runEndGeneration == generation && currentRun != RunKind::None;
+    runEndAsked = false;
+    if (finishPending()) return; // the end of simulation reports the met conditions
+    if (currentRun == RunKind::None || (!runEnd && metConditions.empty())) {
+        metConditions.clear();
+        return;
+    }
+    Orvex::Mi::Value fields = Orvex::Mi::Value::tuple();
+    if (!metConditions.empty())
+        fields.add("id", *metConditions.begin()).add("ids", idList(metConditions));
+    std::string reason = metConditions.empty() ? "run-complete" : "condition-met";
+    metConditions.clear();
+    pausedAfterStep = true;
+    pauseWith(reason, fields);
+    pausedAfterStep = false;
+}
+
+void askStepPause() {
+    if (stepPauseAsked) return;
+    stepPauseAsked = true;
+    afterTimeStep(stepEndReached);
+}
 
 /// Serves one line; returns true when the request resumed the simulation.
 bool serveLine(const std::string& line, bool sendResults) {
@@ -64,6 +118,62 @@ bool serveLine(const std::string& line, bool sendResults) {
     return currentRun != RunKind::None;
 }
 } // namespace
+
+void endRunAfterTimeStep(unsigned runOf) {
+    runEndAsked = true;
+    runEndGeneration = runOf;
+    askStepPause();
+}
+
+void conditionMet(int id) {
+    if (currentRun == RunKind::None) return;
+    metConditions.insert(id);
+    askStepPause();
+}
+
+bool finishPending() {
+    if (finishCalled) return true;
+    if (vvpFinishScheduled()) finishedByVvp = true;
+    return finishedByVvp;
+}
+
+void whenWritable(std::function<void()> fn) {
+    if (!pausedAfterStep) {
+        fn();
+        return;
+    }
+    deferredWrites.push_back(std::move(fn));
+    if (deferredWrites.size() > 1) return;
+    afterDelay(1, [] {
+        auto due = std::move(deferredWrites);
+        deferredWrites.clear();
+        for (auto& write : due) {
+            try {
+                write();
+            } catch (const EngineError& e) {
+                sendMessage(std::string(e.what()) + "\n");
+            }
+        }
+    });
+}
+
+void simulationEnd() {
+    simulationEnded = true;
+    finishPending();
+    Orvex::Mi::Value fields = Orvex::Mi::Value::tuple();
+    std::string reason = "run-complete";
+    if (finishCalled || finishedByVvp) {
+        reason = "vlog-finish";
+        fields = finishCalled ? finishPlace : fatalPlace;
+        if (!finishCalled) fields.add("status", 1);
+    }
+    if (!metConditions.empty()) fields.add("id", *metConditions.begin()).add("ids", idList(metConditions));
+    metConditions.clear();
+    fields.add("ended", 1);
+    pauseWith(reason, fields);
+    // Nothing resumes an ended simulation; only quit, exit or restart leave the loop below.
+    for (;;) serveRequests();
+}
 
 bool isRunning() { return currentRun != RunKind::None; }
 RunKind runKind() { return currentRun; }

@@ -1,10 +1,17 @@
 // Loading the engine into vvp: our $finish and $stop (registered before vvp's own, so ours are
 // used), the statement hook, and the start and end of simulation, where the engine serves.
+//
+// $finish ends the simulation as vvp's own does: the rest of the time step runs, final blocks
+// run, and the end is reported from the end-of-simulation callback. vvp's $fatal (which the
+// engine cannot replace without redoing its message formatting) asks vvp to finish directly;
+// for a design that calls it the engine looks at every time step's end whether a finish is
+// pending, so the end can say it was a $fatal.
 #include <cstdlib>
 #include <string>
 
 #include <vpi_user.h>
 
+#include "CompiledDesign.h"
 #include "DesignInfo.h"
 #include "EngineCore.h"
 #include "Session.h"
@@ -26,10 +33,46 @@ Orvex::Mi::Value callPlace() {
 }
 
 PLI_INT32 finishCalled_(PLI_BYTE8*) {
-    Orvex::Mi::Value place = callPlace();
+    if (!finishCalled) finishPlace = callPlace();
     finishCalled = true;
-    pauseWith("vlog-finish", place);
+    vpi_control(vpiFinish, 0);
     return 0;
+}
+
+// ---- $fatal ----------------------------------------------------------------------------------
+
+// After each time step: is a finish pending? Then, at the next time advance, ask again for that
+// time step. (A callback for the next advance registered from inside one would run at once:
+// vvp runs that list until it is empty.)
+PLI_INT32 timeStepDone(p_cb_data);
+
+void registerTimed(int reason, PLI_INT32 (*routine)(p_cb_data)) {
+    s_vpi_time time{};
+    time.type = vpiSimTime;
+    s_cb_data cb{};
+    cb.reason = reason;
+    cb.cb_rtn = routine;
+    cb.time = &time;
+    vpi_register_cb(&cb);
+}
+
+PLI_INT32 nextTimeStep(p_cb_data) {
+    registerTimed(cbReadOnlySynch, timeStepDone);
+    return 0;
+}
+
+PLI_INT32 timeStepDone(p_cb_data) {
+    if (!finishPending()) registerTimed(cbNextSimTime, nextTimeStep);
+    return 0;
+}
+
+void watchForFatal() {
+    const CompiledDesign& design = compiledDesign();
+    const auto& calls = design.fatalCalls;
+    if (calls.empty()) return;
+    if (calls.size() == 1 && calls[0].first >= 0 && calls[0].first < static_cast<int>(design.files.size()))
+        fatalPlace = Orvex::Mi::Value::tuple().add("file", design.files[calls[0].first]).add("line", calls[0].second);
+    registerTimed(cbReadOnlySynch, timeStepDone);
 }
 
 PLI_INT32 stopCalled(PLI_BYTE8*) {
@@ -40,6 +83,7 @@ PLI_INT32 stopCalled(PLI_BYTE8*) {
 PLI_INT32 startOfSimulation(p_cb_data) {
     ChildStart start = keepSnapshot();
     Wire::startReader(std::move(start.pending), std::move(start.partial));
+    watchForFatal();
     if (start.generation == 0) {
         sendEvent("ready", Orvex::Mi::Value::tuple()
                                .add("version", "1")
@@ -52,13 +96,7 @@ PLI_INT32 startOfSimulation(p_cb_data) {
     return 0;
 }
 
-PLI_INT32 endOfSimulation(p_cb_data) {
-    simulationEnded = true;
-    pauseWith("run-complete");
-    // Nothing resumes an ended simulation; only quit, exit or restart leave the loop above.
-    for (;;) serveRequests();
-    return 0;
-}
+PLI_INT32 endOfSimulation(p_cb_data) { simulationEnd(); }
 
 void registerTask(const char* name, PLI_INT32 (*calltf)(PLI_BYTE8*)) {
     s_vpi_systf_data task{};

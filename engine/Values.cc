@@ -34,7 +34,10 @@ Orvex::Mi::Value setValue(const std::vector<std::string>& args) {
     expectArgs(args, 3, "set-value");
     Radix radix = parseRadix(args[2]);
     ValueTarget target = resolveValuePath(args[0]);
-    writeValue(target, args[1], radix);
+    std::string text = args[1];
+    // A bad value is refused now, also when the change itself has to wait (whenWritable).
+    if (!isReal(target.object) && !isMemory(target.object)) parseValue(text, radix, targetWidth(target));
+    whenWritable([target, text, radix] { writeValue(target, text, radix); });
     return Orvex::Mi::Value::tuple();
 }
 

@@ -109,8 +109,10 @@ void VcdWriter::setFileName(const std::string& name) {
 }
 
 void VcdWriter::addVar(vpiHandle object) {
-    const char* full = vpi_get_str(vpiFullName, object);
-    if (!full) return;
+    // A copy: vvp returns every string in one buffer, which the scope names below overwrite.
+    const char* fullText = vpi_get_str(vpiFullName, object);
+    if (!fullText) return;
+    const std::string full = fullText;
     auto found = byName_.find(full);
     if (found != byName_.end()) {
         Var& old = *vars_[found->second];

@@ -36,6 +36,24 @@ std::string secondsText(std::chrono::milliseconds limit) {
     return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
 }
 
+// The condition ids of a stop ("1,3"); words that are not ids are skipped.
+std::vector<int> idList(const std::string& text) {
+    std::vector<int> ids;
+    int id = 0;
+    bool any = false;
+    for (char c : text + ",") {
+        if (std::isdigit(static_cast<unsigned char>(c)) && id < 100000000) {
+            id = id * 10 + (c - '0');
+            any = true;
+        } else if (c == ',') {
+            if (any && id > 0) ids.push_back(id);
+            id = 0;
+            any = false;
+        }
+    }
+    return ids;
+}
+
 } // namespace
 
 EngineConnection::EngineConnection(BoostProcessTransport& transport, DataReader& reader,
@@ -69,6 +87,7 @@ EngineConnection::~EngineConnection() {
         stopping_ = true;
     }
     queued_.notify_all();
+    delivered_.notify_all();
     if (eventThread_.joinable())
         eventThread_.join();
 }
@@ -160,6 +179,12 @@ Value EngineConnection::request(const std::string& command, const std::vector<st
     pending_.erase(token);
 
     if (pending.answered) {
+        // What the engine said before its answer (messages of this request) is shown before the
+        // request returns, so it stays in order with what the shell prints next. Not on the
+        // event thread itself (it asks for the design there), and never for long.
+        if (std::this_thread::get_id() != eventThread_.get_id())
+            delivered_.wait_for(lock, std::chrono::seconds(2),
+                                [&] { return deliveredCount_ >= pending.queuedBefore || stopping_; });
         lock.unlock();
         if (!pending.failure.empty())
             ORVEX_THROW(CommandErrorException, pending.failure);
@@ -182,6 +207,7 @@ Value EngineConnection::request(const std::string& command, const std::vector<st
         EngineEvent hang;
         hang.kind = EngineHangEvent;
         queue_.push_back(QueuedEvent{hang, false, 0, generation_});
+        ++queuedCount_;
         queued_.notify_all();
     }
     lock.unlock();
@@ -207,6 +233,7 @@ void EngineConnection::transportEnded(const std::string& description) {
     ended.expected = expectEnd_;
     ended.text = description;
     queue_.push_back(QueuedEvent{ended, false, 0, generation_});
+    ++queuedCount_;
     answered_.notify_all();
     queued_.notify_all();
 }
@@ -223,6 +250,7 @@ void EngineConnection::queue(QueuedEvent item) {
     std::lock_guard<std::mutex> lock(mutex_);
     item.generation = generation_;
     queue_.push_back(std::move(item));
+    ++queuedCount_;
     queued_.notify_all();
 }
 
@@ -279,6 +307,7 @@ void EngineConnection::recordReceived(const std::string& line) {
             record.fields.get("accepted") == "1")
             expectEnd_ = true;
         found->second->answered = true;
+        found->second->queuedBefore = queuedCount_;
         found->second->record = std::move(record);
         lock.unlock(); // the woken requester need not wait for this lock
         answered_.notify_all();
@@ -304,6 +333,11 @@ void EngineConnection::handleAsync(const Record& record) {
         item.event.time = record.fields.getInt("time");
         item.event.line = static_cast<int>(record.fields.getInt("line"));
         item.event.conditionId = static_cast<int>(record.fields.getInt("id"));
+        item.event.conditionIds = idList(record.fields.get("ids"));
+        if (item.event.conditionIds.empty() && item.event.conditionId > 0)
+            item.event.conditionIds.push_back(item.event.conditionId);
+        item.event.ended = record.fields.getInt("ended") != 0;
+        item.event.status = static_cast<int>(record.fields.getInt("status"));
     } else if (record.cls == "progress") {
         // Not an event: the engine is at work on a long request and must not be taken for hung.
         recordUnderway();
@@ -327,9 +361,11 @@ void EngineConnection::eventLoop() {
             item = std::move(queue_.front());
             queue_.pop_front();
         }
-        if (item.ready && !prepareReady(item))
-            continue;
-        deliver(item.event);
+        if (!item.ready || prepareReady(item))
+            deliver(item.event);
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++deliveredCount_;
+        delivered_.notify_all();
     }
 }
 

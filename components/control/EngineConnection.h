@@ -73,6 +73,7 @@ private:
         bool answered = false;
         Orvex::Mi::Record record;
         std::string failure; // a malformed answer
+        std::uint64_t queuedBefore = 0; // events queued when the answer came
     };
     struct QueuedEvent {
         EngineEvent event;
@@ -106,6 +107,9 @@ private:
     std::uint64_t quitToken_ = 0;
     std::map<std::uint64_t, Pending*> pending_;
     std::deque<QueuedEvent> queue_;
+    std::uint64_t queuedCount_ = 0;    // events ever queued
+    std::uint64_t deliveredCount_ = 0; // events ever taken off the queue and handled
+    std::condition_variable delivered_;
     std::chrono::milliseconds timeout_{30000};
     std::chrono::steady_clock::time_point progressAt_; // the engine's last *progress
 

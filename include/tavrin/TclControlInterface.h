@@ -49,6 +49,9 @@ public:
     virtual void setRadix(Radix radix) = 0;
     virtual int getUserUnit() = 0;
     virtual void setUserUnit(int unit) = 0;
+    /// The engine's time resolution as a power of ten of seconds, read when it started (-15
+    /// without an engine).
+    virtual int getTimeResolution() = 0;
     virtual void runFor(std::int64_t time) = 0;
     virtual void runAll() = 0;
     virtual void restart() = 0;

@@ -35,12 +35,15 @@ public:
     // --- time arguments and units ---
     /// Reads a time at objv[index] (one argument, or a value and a unit word), advancing index.
     /// Returns 0 and sets `time` (fs) on success, 1 on failure; throws TclHelpException for a
-    /// malformed or negative value.
+    /// malformed or negative value, and for a number joined to a word that is not a unit (10xs).
     static int getTimeArgument(int objc, Tcl_Obj* const objv[], int& index, std::int64_t& time,
                                int userUnit);
     static std::int64_t getCycles64FromUnitAndTime(const std::string& unit,
                                                    const std::string& value, int userUnit);
+    /// True for a unit name in any case (fs, ps, ns, us, ms, s, sec).
     static bool isValidTimeUnit(const std::string& unit);
+    /// The message for a word where a time unit was expected.
+    static std::string unknownTimeUnitMessage(const std::string& word);
     static void extractValueAndUnitFromComposite(std::string& value, std::string& unit,
                                                  const char* input);
     /// The count in the largest display unit that divides it exactly, e.g. "2 ns".

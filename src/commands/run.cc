@@ -9,6 +9,21 @@ namespace Tavrin {
 namespace {
 const char* const runAllHelp = "    Runs the simulation until there are no more events.";
 const std::int64_t defaultRunLength = 100000000; // 100 ns, whatever the user unit is
+
+// The engine counts in ticks of its resolution; a shorter run would silently move nothing.
+void refuseTimeBelowResolution(TclControlInterface* tcl, std::int64_t time) {
+    if (time <= 0) return;
+    const int exponent = tcl->getTimeResolution();
+    if (exponent < -15 || exponent > 0) return;
+    std::int64_t tick = 1;
+    for (int i = -15; i < exponent; ++i) tick *= 10;
+    if (time >= tick) return;
+    std::string shown;
+    TclHelper::cvtRawTimeToDisplayableTime(time, shown);
+    TclCommandBase::actionError("Time " + shown + " is below the time resolution (" +
+                                std::string(TclHelper::precisionTable[exponent + 15]) +
+                                "); the simulation was not run.");
+}
 } // namespace
 
 runCommand::runCommand(TclControlInterface* tcl) : TclCommand(tcl) {
@@ -51,6 +66,9 @@ int runCommand::execute(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
                 std::int64_t time = 0;
                 if (TclHelper::getTimeArgument(objc, objv, index, time, tcl->getUserUnit()) != 0)
                     usageError();
+                // A second word that is not a unit would silently turn 10 xs into 10 user units.
+                if (index < objc) actionError(TclHelper::unknownTimeUnitMessage(Tcl_GetString(objv[index])));
+                refuseTimeBelowResolution(tcl, time);
                 Tcl_ResetResult(interp);
                 tcl->runFor(time);
             }

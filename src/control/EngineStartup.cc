@@ -38,7 +38,7 @@ void TclControlImpl::startEngineProcess(const char* name, bool noLog) {
     eventHandler->engineTerminated = false;
     eventHandler->stateChanged.wait(lock, [this] { return !eventHandler->engineStarting; });
     if (eventHandler->engineReady) {
-        userUnit = simulationControl->getTimeResolution();
+        userUnit = timeResolution = simulationControl->getTimeResolution();
         return;
     }
     eventHandler->engineTerminated = true;

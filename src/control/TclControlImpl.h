@@ -9,6 +9,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tavrin/ConsolePipe.h"
 #include "tavrin/IConsole.h"
@@ -50,6 +51,7 @@ public:
     Radix getRadix() override { return radix; }
     void setRadix(Radix r) override { radix = r; }
     int getUserUnit() override { return userUnit; }
+    int getTimeResolution() override { return timeResolution; }
     void setUserUnit(int unit) override { userUnit = unit; }
     void runFor(std::int64_t time) override;
     void runAll() override;
@@ -91,6 +93,7 @@ public:
     IGuiControl* guiControl = nullptr;
     std::unique_ptr<ConsoleBridge> consoleBridge;
     int userUnit = -15;
+    int timeResolution = -15;
     std::string batchFileName;
     bool batchPending = false;
     std::string logFileName;
@@ -102,7 +105,8 @@ public:
     Radix radix = NoRadix;
     int arrayDisplayLength = 64;
     int maxTraceableSize = 65536;
-    int metConditionId = -1;
+    /// The conditions met in the last stop, in id order; their scripts run after the request.
+    std::vector<int> metConditionIds;
     std::map<int, TclCondition*> conditionScripts;
     std::mutex outputLock;
     /// The status Tcl's exit was given, and whether the batch file failed: the host's exit code.

@@ -53,24 +53,49 @@ void TclEventHandler::handleEvent(const EngineEvent& event) {
     }
 }
 
-void TclEventHandler::printStopLine(const EngineEvent& event) {
+// Every stop says why on one line: "Stopped at time : T", then the reason where the place alone
+// does not tell it, then the place when the engine knows one.
+void TclEventHandler::printStopLine(const EngineEvent& event, const std::string& why) {
     std::string time;
     TclHelper::cvtRawTimeToDisplayableTime(event.time, time);
-    owner->deliver("Stopped at time : " + time + " : File \"" + event.file.str() + "\" Line " +
-                       std::to_string(event.line) + "\n",
-                   true, true);
+    std::string line = "Stopped at time : " + time;
+    if (!why.empty()) line += " : " + why;
+    if (!event.file.str().empty())
+        line += " : File \"" + event.file.str() + "\" Line " + std::to_string(event.line);
+    owner->deliver(line + "\n", true, true);
 }
+
+namespace {
+std::string conditionsText(const std::vector<int>& ids) {
+    std::string text = ids.size() == 1 ? "Condition " : "Conditions ";
+    for (std::size_t i = 0; i < ids.size(); ++i) text += (i ? ", " : "") + std::to_string(ids[i]);
+    return text + " met";
+}
+} // namespace
 
 void TclEventHandler::handleNamedEvent(const EngineEvent& event) {
     std::lock_guard<std::mutex> guard(stateLock);
     const std::string& name = event.name.str();
+    // Every condition met in the stop's time step runs its script, in id order.
+    std::vector<int> met;
+    for (int id : event.conditionIds)
+        if (id > 0) met.push_back(id);
+    if (met.empty() && event.conditionId > 0) met.push_back(event.conditionId);
+    if (!met.empty()) owner->metConditionIds = met;
     if (name == "breakpoint-hit" || name == "end-stepping") {
-        printStopLine(event);
+        printStopLine(event, "");
     } else if (name == "condition-met") {
-        if (event.conditionId > 0) owner->metConditionId = event.conditionId;
+        if (!met.empty()) printStopLine(event, conditionsText(met));
     } else if (name == "vlog-finish") {
-        printStopLine(event);
+        printStopLine(event, event.status != 0 ? "$fatal" : "");
+        if (event.status != 0 && owner->exitStatus == 0) owner->exitStatus = event.status;
         if (owner->isStandardConsole()) quitAfterRequest = true;
+    } else if (name == "vlog-stop") {
+        printStopLine(event, "$stop");
+    } else if (name == "user-stop") {
+        printStopLine(event, "Stop requested");
+    } else if (name == "run-complete" && event.ended) {
+        printStopLine(event, "No more events");
     }
     if (requestBusy) {
         requestBusy = false;
@@ -173,24 +198,24 @@ bool TclEventHandler::request(RequestKind kind, std::int64_t time) {
 
 void TclEventHandler::postRequest() {
     bool quitNow = false;
-    int conditionId = -1;
+    std::vector<int> conditionIds;
     {
         std::lock_guard<std::mutex> guard(stateLock);
         if (quitAfterRequest) {
             quitAfterRequest = false;
             quitNow = true;
-        } else if (owner->metConditionId >= 1) {
-            // Taken before its script runs: a script that runs the simulation again must not
+        } else {
+            // Taken before the scripts run: a script that runs the simulation again must not
             // find its own condition still pending after that inner run.
-            conditionId = owner->metConditionId;
-            owner->metConditionId = -1;
+            conditionIds.swap(owner->metConditionIds);
         }
     }
     if (quitNow) {
         owner->quit(false, true);
         return;
     }
-    if (conditionId >= 1) runConditionScript(conditionId);
+    // An end during the request has failed it already (see request).
+    for (int id : conditionIds) runConditionScript(id);
 }
 
 void TclEventHandler::runConditionScript(int conditionId) {

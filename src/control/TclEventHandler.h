@@ -56,7 +56,7 @@ private:
     void handleTermination(const EngineEvent& event);
     void handleHang();
     void runConditionScript(int conditionId);
-    void printStopLine(const EngineEvent& event);
+    void printStopLine(const EngineEvent& event, const std::string& why);
     /// Prints the cause and the end message once; stateLock is held.
     void reportEndLocked();
 

@@ -21,15 +21,16 @@ struct TimeUnit {
     double femtoseconds;
 };
 
-// Units are all lower case or all upper case; mixed case ("Ns", "Sec") is not a unit.
-const TimeUnit timeUnits[] = {
-    {"fs", 1.0},   {"FS", 1.0},   {"ps", 1e3},   {"PS", 1e3},   {"ns", 1e6},    {"NS", 1e6},
-    {"us", 1e9},   {"US", 1e9},   {"ms", 1e12},  {"MS", 1e12},  {"s", 1e15},    {"S", 1e15},
-    {"sec", 1e15}, {"SEC", 1e15}};
+// Units match in any case ("Ns" is ns): a user who typed a unit meant it.
+const TimeUnit timeUnits[] = {{"fs", 1.0},  {"ps", 1e3},  {"ns", 1e6},  {"us", 1e9},
+                              {"ms", 1e12}, {"s", 1e15},  {"sec", 1e15}};
 
 const TimeUnit* findTimeUnit(const std::string& unit) {
+    std::string lower;
+    for (char c : unit)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (const TimeUnit& candidate : timeUnits)
-        if (unit == candidate.name)
+        if (lower == candidate.name)
             return &candidate;
     return nullptr;
 }
@@ -63,6 +64,10 @@ double powerOfTen(int exponent) {
 
 } // namespace
 
+std::string TclHelper::unknownTimeUnitMessage(const std::string& word) {
+    return "Unknown time unit \"" + word + "\"; the units are fs, ps, ns, us, ms and s.";
+}
+
 bool TclHelper::isValidTimeUnit(const std::string& unit) { return findTimeUnit(unit) != nullptr; }
 
 void TclHelper::extractValueAndUnitFromComposite(std::string& value, std::string& unit,
@@ -93,6 +98,8 @@ std::int64_t TclHelper::getCycles64FromUnitAndTime(const std::string& unit,
 
     if (!unit.empty()) {
         const TimeUnit* known = findTimeUnit(unit);
+        if (!known && !value.empty())
+            ORVEX_THROW(TclHelpException, unknownTimeUnitMessage(unit));
         if (!known)
             return InvalidTime;
         amount *= known->femtoseconds;

@@ -1,15 +1,22 @@
 """Compiling and running the test designs with the engine's output requests."""
+import atexit
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 VPI_DIR = os.environ.get("ORVEX_TEST_VPI_DIR", os.path.join(HERE, "../../build/lib/test"))
-WORK = os.environ.get("ORVEX_TEST_WORK", "/tmp/orvex_e2e")
+# A fresh folder of this test's own: tests run in parallel and must not share file names.
+_BASE = os.environ.get("ORVEX_TEST_WORK")
+if _BASE:
+    os.makedirs(_BASE, exist_ok=True)
+WORK = tempfile.mkdtemp(prefix="orvex-e2e-", dir=_BASE)
+atexit.register(shutil.rmtree, WORK, True)
 
 
 def work(name):
-    os.makedirs(WORK, exist_ok=True)
     return os.path.join(WORK, name)
 
 

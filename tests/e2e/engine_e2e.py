@@ -223,8 +223,9 @@ class EngineTest(unittest.TestCase):
         self.assertEqual(stopped["reason"], "vlog-finish")
         self.assertTrue(stopped["file"].endswith("counter.v"), stopped)
         self.assertEqual((stopped["line"], stopped["time"]), ("30", str(200 * NS)))
-        # After $finish a run ends the simulation; then runs are refused.
-        self.assertEqual(engine.blocking("run-all")["reason"], "run-complete")
+        # The $finish ended the simulation (after the rest of its time step): runs are refused.
+        self.assertEqual(stopped.get("ended"), "1", stopped)
+        self.assertIn("has ended", engine.request("run-all"))
         self.assertIn("has ended", engine.request("run", "10"))
 
     def test_breakpoints_stop_at_their_line(self):
@@ -240,9 +241,11 @@ class EngineTest(unittest.TestCase):
         self.assertIn('breakpoints=[{index="2",file="designs/counter.v",line="29"}]', engine.done("bp-list"))
         stopped = engine.blocking("run-all")
         self.assertEqual((stopped["line"], stopped["time"]), ("29", str(100 * NS)))
-        # Another directory's counter.v is not this one.
+        # Another directory's counter.v is not this one; nor are lines it cannot stop at.
         engine.done("bp-clear")
-        engine.done("bp-add", "other/counter.v", "29")
+        self.assertIn('\\"other/counter.v\\" is not a source file of the design', engine.request("bp-add", "other/counter.v", "29"))
+        self.assertIn("has no statement; the nearest statement lines are", engine.request("bp-add", "counter.v", "1"))
+        self.assertIn("is past the end of", engine.request("bp-add", "counter.v", "9999"))
         self.assertEqual(engine.blocking("run-all")["reason"], "vlog-finish")
 
     def test_step_stops_at_the_next_statement(self):

@@ -1,7 +1,7 @@
-# args: -wdb /tmp/orvex-e2e-outputs.wdb ../../examples/counter/counter.v ../../examples/counter/tb.v
+# args: -wdb @WORK@/outputs.wdb ../../examples/counter/counter.v ../../examples/counter/tb.v
 # VCD and SAIF written by the engine, read back here by a small reader of our own and compared
 # with the design's own $display lines; tracing into the waveform database; SDF and specify.
-set dir /tmp/orvex-e2e-outputs
+set dir $env(ORVEX_TEST_WORK)/outputs
 file mkdir $dir
 vcd dumpfile $dir/run.vcd
 vcd dumpvars -m /tb -l 0
@@ -55,8 +55,10 @@ proc checkToggles {dir} {
     }
 }
 checkToggles $dir
-puts "waveform database written: [file exists /tmp/orvex-e2e-outputs.wdb]"
-file delete -force /tmp/orvex-e2e-outputs.wdb
+# Simulations started in the same directory at once get run numbers (outputs1.wdb ...); this
+# test's folder is its own, so any database in it is this run's.
+proc databasesWritten {} { llength [glob -nocomplain -directory $::env(ORVEX_TEST_WORK) outputs*.wdb] }
+puts "waveform database written: [databasesWritten]"
 onerror {resume}
 sdfanno -typ designs/missing.sdf
 specify pathpulse 1 2

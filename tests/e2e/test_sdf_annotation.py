@@ -37,10 +37,10 @@ cells = os.path.join(HERE, "sdf", "outputs_cells.sdf")
 for expected in [
     'sdf-annotate ^error,msg="sdf-annotate: missing.sdf: cannot open the SDF file"',
     'sdf-annotate ^error,msg="sdf-annotate: %s: line 4: bad delay value \'1:2:3:4\'"' % broken,
-    '~"sdf-annotate: %s: line 4: bad delay value \'1:2:3:4\'"' % broken,
+    '~"sdf-annotate: %s: line 4: bad delay value \'1:2:3:4\'\\n"' % broken,
     'sdf-annotate ^error,msg="sdf-annotate: delay kind must be 0 (min), 1 (typ) or 2 (max), got 7"',
     'sdf-annotate ^error,msg="sdf-annotate: no such block: /tb/none"',
-    '~"sdf-annotate: %s: warning: line 11: INTERCONNECT delays are not annotated by this engine; ignored"' % cells,
+    '~"sdf-annotate: %s: warning: line 11: INTERCONNECT delays are not annotated by this engine; ignored\\n"' % cells,
     'sdf-annotate ^error,msg="sdf-annotate: %s: line 12: CELL buf_cell INSTANCE u9: no such instance below /tb"' % cells,
     'path-pulse ^error,msg="specify pathpulse is not supported by this engine: vvp cannot change path pulse limits during the simulation"',
     'pulse-style ^error,msg="specify pulsestyle is not supported by this engine: vvp cannot change the pulse style during the simulation"',

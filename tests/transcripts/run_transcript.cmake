@@ -15,11 +15,15 @@ if(header MATCHES "^# host: engine-double(.*)$")
   list(APPEND args ${extra})
 endif()
 if(header MATCHES "^# args:(.*)$")
-  separate_arguments(extra UNIX_COMMAND "${CMAKE_MATCH_1}")
+  # @WORK@ in the arguments is this test's own fresh folder (tests run in parallel).
+  string(REPLACE "@WORK@" "${WORKDIR}" line "${CMAKE_MATCH_1}")
+  separate_arguments(extra UNIX_COMMAND "${line}")
   list(APPEND args ${extra})
 endif()
 
-execute_process(COMMAND ${program} -log ${WORKDIR}/orvex.log ${args}
+# The script finds its own fresh folder in the environment variable ORVEX_TEST_WORK.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ORVEX_TEST_WORK=${WORKDIR}
+                        ${program} -log ${WORKDIR}/orvex.log ${args}
                 WORKING_DIRECTORY ${dir}
                 INPUT_FILE ${SCRIPT}
                 OUTPUT_VARIABLE console ERROR_VARIABLE errors

@@ -113,11 +113,11 @@ TEST_F(EventHandlerTest, ConditionMetRunsTheScriptOfItsIdOnceAfterTheRequest) {
     impl()->runFor(10);
     EXPECT_EQ(var("two"), "2");
     EXPECT_EQ(var("one"), "<unset>");
-    EXPECT_EQ(impl()->metConditionId, -1);
+    EXPECT_TRUE(impl()->metConditionIds.empty());
     Tcl_UnsetVar(interp, "two", TCL_GLOBAL_ONLY);
     impl()->runFor(10);
     EXPECT_EQ(var("two"), "<unset>");
-    EXPECT_EQ(settledConsole(), "");
+    EXPECT_EQ(settledConsole(), "Stopped at time : 10 fs : Condition 2 met\n");
 }
 
 TEST_F(EventHandlerTest, ConditionScriptMayRunTheSimulationOnItself) {
@@ -129,7 +129,7 @@ TEST_F(EventHandlerTest, ConditionScriptMayRunTheSimulationOnItself) {
     impl()->runFor(10);
     EXPECT_EQ(var("hits"), "1");
     EXPECT_EQ(engine.calls(), (std::vector<std::string>{"run 10", "run 10000000"}));
-    EXPECT_EQ(settledConsole(), "");
+    EXPECT_EQ(settledConsole(), "Stopped at time : 10 fs : Condition 2 met\n");
 }
 
 TEST_F(EventHandlerTest, ConditionIdZeroOrNegativeSchedulesNothing) {
@@ -147,7 +147,19 @@ TEST_F(EventHandlerTest, ConditionIdZeroOrNegativeSchedulesNothing) {
     engine.script("run", events({conditionMet(-1)}));
     impl()->runFor(10);
     EXPECT_EQ(var("ran"), "two");
-    EXPECT_EQ(settledConsole(), ""); // not even a missing-script message
+    // Only the stop for the real condition, not even a missing-script message.
+    EXPECT_EQ(settledConsole(), "Stopped at time : 0 fs : Condition 2 met\n");
+}
+
+TEST_F(EventHandlerTest, AllConditionsOfOneStopRunInIdOrder) {
+    addScript(1, "lappend ::ran one");
+    addScript(3, "lappend ::ran three");
+    EngineEvent met = conditionMet(1);
+    met.conditionIds = {1, 3};
+    engine.script("run", events({met}));
+    impl()->runFor(10);
+    EXPECT_EQ(var("ran"), "one three");
+    EXPECT_EQ(settledConsole(), "Stopped at time : 10 fs : Conditions 1, 3 met\n");
 }
 
 TEST_F(EventHandlerTest, OnlyTheLastMetConditionBeforeTheEndRuns) {
@@ -169,8 +181,11 @@ TEST_F(EventHandlerTest, MissingScriptsAndFailingScriptsAreReported) {
         engine.script("run", events({conditionMet(id)}));
         impl()->runFor(10);
     }
-    const std::string expected = "Unable to find script corresponding to condition\n"
+    const std::string expected = "Stopped at time : 10 fs : Condition 5 met\n"
                                  "Unable to find script corresponding to condition\n"
+                                 "Stopped at time : 20 fs : Condition 6 met\n"
+                                 "Unable to find script corresponding to condition\n"
+                                 "Stopped at time : 30 fs : Condition 7 met\n"
                                  "bad things happened\n";
     EXPECT_EQ(settledConsole(), expected);
     EXPECT_EQ(readFile(log), expected);
@@ -205,6 +220,27 @@ TEST_F(EventHandlerTest, FinishWithAHostConsolePrintsTheStopLineAndDoesNotQuit) 
     impl()->runFor(1000000); // the shell goes on
     EXPECT_EQ(settledConsole(), "Stopped at time : 0 fs : File \"tb.v\" Line 40\n");
     EXPECT_EQ(engine.calls(), (std::vector<std::string>{"runAll", "run 1000000"}));
+}
+
+TEST_F(EventHandlerTest, EveryStopSaysWhy) {
+    EngineEvent fatal = namedEvent("vlog-finish", 30000000, "tb.v", 9);
+    fatal.status = 1;
+    EngineEvent ended = namedEvent("run-complete", 40000000);
+    ended.ended = true;
+    engine.script("run", events({namedEvent("vlog-stop", 7000000, "tb.v", 5)}));
+    engine.script("run", events({namedEvent("user-stop", 8000000, "tb.v", 6)}));
+    engine.script("run", events({namedEvent("user-stop", 9000000)}));
+    engine.script("run", events({namedEvent("run-complete", 10000000)})); // a timed run's end
+    engine.script("run", events({ended}));
+    engine.script("run", events({fatal}));
+    for (int i = 0; i < 6; ++i) impl()->runFor(1000000);
+    EXPECT_EQ(settledConsole(), "Stopped at time : 7 ns : $stop : File \"tb.v\" Line 5\n"
+                                "Stopped at time : 8 ns : Stop requested : File \"tb.v\" Line 6\n"
+                                "Stopped at time : 9 ns : Stop requested\n"
+                                "Stopped at time : 40 ns : No more events\n"
+                                "Stopped at time : 30 ns : $fatal : File \"tb.v\" Line 9\n");
+    // As vvp exits 1 after $fatal, so does the shell.
+    EXPECT_EQ(impl()->exitStatus, 1);
 }
 
 TEST_F(EventHandlerTest, EndWhileIdleIsReportedOnlyWhenUnexpected) {

@@ -119,8 +119,6 @@ TEST_F(ForceArguments, IncompleteOrWrongOptionsNameWhatIsWrong) {
     EXPECT_EQ(errorOf({"clk", "1", "-radix", "Hex"}), "");
     EXPECT_EQ(errorOf({"clk", "1", "-radix"}), "");
     EXPECT_EQ(errorOf({"clk", "1", "-time"}), "<-time> has an invalid time value");
-    EXPECT_EQ(errorOf({"clk", "1", "-value", "0", "-time", "5xs"}),
-              "<-time> has an invalid time value");
     EXPECT_EQ(errorOf({"clk", "1", "-cancel", "ns5"}), "<-cancel> has an invalid time value");
     EXPECT_EQ(errorOf({"clk", "1", "-repeat"}), "<-repeat> has an invalid time value");
 }
@@ -129,4 +127,6 @@ TEST_F(ForceArguments, MalformedTimeValuesKeepTheirOwnMessage) {
     EXPECT_EQ(errorOf<TclHelpException>({"clk", "1", "-repeat", "-5"}), "Negative time value -5");
     EXPECT_EQ(errorOf<TclHelpException>({"clk", "1", "-time", "1.2.3ns"}),
               "Time value 1.2.3 is incorrect");
+    EXPECT_EQ(errorOf<TclHelpException>({"clk", "1", "-value", "0", "-time", "5xs"}),
+              "Unknown time unit \"xs\"; the units are fs, ps, ns, us, ms and s.");
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "orvex/StringBase.h"
 
@@ -18,7 +19,9 @@ enum EngineEventKind {
 };
 
 /// One engine event. Which fields are meaningful depends on `kind`: named events carry name,
-/// file, time, line and condition id; termination carries `expected` and `text` (its message);
+/// file, time, line, condition id (the first met), every condition id met in that time step in
+/// id order, whether the simulation has ended and the status the design ended it with (1 for
+/// $fatal, as vvp exits); termination carries `expected` and `text` (its message);
 /// text output carries `text`.
 struct EngineEvent {
     int kind = EngineReadyEvent;
@@ -27,6 +30,9 @@ struct EngineEvent {
     std::int64_t time = 0;
     int line = 0;
     int conditionId = 0;
+    std::vector<int> conditionIds;
+    bool ended = false;
+    int status = 0;
     bool expected = false;
     StringBase text;
 };
