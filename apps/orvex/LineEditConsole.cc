@@ -1,19 +1,56 @@
-// Line editing through libedit's readline interface.
+// Line editing through libedit's readline interface. The editor reads keys through readKey, which
+// waits on the terminal and on a wake pipe together: a byte in the pipe says why the launcher
+// woke the editor (Ctrl-C or the end of the session). Ctrl-C is answered by feeding the editor
+// "end of line" and "return" and throwing the finished line away; the end of the session makes
+// the next key an end of input, so the editor puts the terminal back before it returns.
 #include "LineEditConsole.h"
 
 #include <editline/readline.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
-#include <chrono>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "HistoryFile.h"
 #include "orvex/Exceptions.h"
 
 namespace OrvexLauncher {
 
-LineEditConsole::LineEditConsole() { using_history(); }
+namespace {
 
-LineEditConsole::~LineEditConsole() = default;
+LineEditConsole* activeConsole = nullptr;
+
+constexpr char kInterrupt = 'i';
+constexpr char kClose = 'c';
+constexpr int kEndOfLineKey = 0x05; // Ctrl-E in the editor's emacs bindings
+
+// Keys the editor is given before the terminal is read again.
+std::string pendingKeys;
+
+} // namespace
+
+LineEditConsole::LineEditConsole(HistoryFile* history, Completer completer)
+    : history_(history), completer_(std::move(completer)) {
+    if (::pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) wakePipe_[0] = wakePipe_[1] = -1;
+    activeConsole = this;
+    rl_catch_signals = 0;
+    rl_getc_function = readKey;
+    rl_attempted_completion_function = complete;
+    using_history();
+    if (history_ != nullptr)
+        for (const std::string& line : history_->lines()) add_history(line.c_str());
+}
+
+LineEditConsole::~LineEditConsole() {
+    close();
+    activeConsole = nullptr;
+    for (int fd : wakePipe_)
+        if (fd >= 0) ::close(fd);
+}
 
 void LineEditConsole::write(const Tavrin::StringBase& text) {
     std::fwrite(text.c_str(), 1, text.length(), stdout);
@@ -30,25 +67,133 @@ void LineEditConsole::writePrompt(const Tavrin::StringBase& text) {
 Tavrin::StringBase LineEditConsole::readLine() {
     std::string prompt;
     {
-        // Continuation lines of a command get no prompt from the shell: do not wait long.
         std::unique_lock<std::mutex> hold(lock_);
-        promptAsked_.wait_for(hold, std::chrono::milliseconds(300), [this] { return promptPending_; });
-        if (promptPending_) prompt = prompt_;
+        promptAsked_.wait(hold, [this] { return promptPending_ || closed_; });
+        if (closed_) {
+            Orvex::EndOfInputException end("Orvex", __FILE__, ORVEX_REVISION, __LINE__);
+            throw end;
+        }
         promptPending_ = false;
+        prompt = prompt_;
+        editing_ = true;
     }
-    char* line = readline(prompt.c_str());
-    if (line == nullptr) {
-        std::fputs("\n", stdout);
-        std::fflush(stdout);
-        Orvex::EndOfInputException end("Orvex", __FILE__, ORVEX_REVISION, __LINE__);
-        throw end;
+    for (;;) {
+        char* line = readline(prompt.c_str());
+        if (discardLine_.exchange(false)) {
+            std::free(line);
+            continue; // Ctrl-C: a fresh prompt, nothing for the shell
+        }
+        editing_ = false;
+        if (line == nullptr) {
+            bool closing;
+            {
+                std::lock_guard<std::mutex> hold(lock_);
+                closing = closed_;
+            }
+            // Ctrl-D ends the line the prompt stands on; a close from the launcher needs none.
+            if (!closing) {
+                std::fputs("\n", stdout);
+                std::fflush(stdout);
+            }
+            Orvex::EndOfInputException end("Orvex", __FILE__, ORVEX_REVISION, __LINE__);
+            throw end;
+        }
+        std::string text(line);
+        std::free(line);
+        if (text.find_first_not_of(" \t") != std::string::npos) {
+            add_history(text.c_str());
+            if (history_ != nullptr) history_->append(text);
+        }
+        return Tavrin::StringBase(text + "\n");
     }
-    std::string text(line);
-    std::free(line);
-    if (!text.empty()) add_history(text.c_str());
-    return Tavrin::StringBase(text + "\n");
 }
 
 void LineEditConsole::flush() { std::fflush(stdout); }
+
+bool LineEditConsole::interruptEditing() {
+    if (!editing_) return false;
+    wake(kInterrupt);
+    return true;
+}
+
+void LineEditConsole::close() {
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (closed_) return;
+        closed_ = true;
+        promptAsked_.notify_all();
+    }
+    wake(kClose);
+}
+
+void LineEditConsole::wake(char reason) {
+    if (wakePipe_[1] < 0) return;
+    ssize_t ignored = ::write(wakePipe_[1], &reason, 1);
+    (void)ignored;
+}
+
+int LineEditConsole::readKey(FILE* stream) {
+    if (!pendingKeys.empty()) {
+        int key = static_cast<unsigned char>(pendingKeys[0]);
+        pendingKeys.erase(0, 1);
+        if (key == '\n') {
+            // The line is given up, as shells show it.
+            std::fputs("^C", stdout);
+            std::fflush(stdout);
+        }
+        return key;
+    }
+    LineEditConsole* self = activeConsole;
+    int terminal = ::fileno(stream);
+    for (;;) {
+        pollfd fds[2] = {{terminal, POLLIN, 0}, {self ? self->wakePipe_[0] : -1, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return EOF;
+        }
+        if (fds[1].revents & POLLIN) {
+            char reason = 0;
+            if (::read(self->wakePipe_[0], &reason, 1) == 1) {
+                if (reason == kClose) return EOF;
+                if (reason == kInterrupt) {
+                    self->discardLine_ = true;
+                    pendingKeys = "\n";
+                    return kEndOfLineKey;
+                }
+            }
+            continue;
+        }
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            unsigned char key = 0;
+            ssize_t n = ::read(terminal, &key, 1);
+            if (n == 1) return key;
+            if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            return EOF;
+        }
+    }
+}
+
+char** LineEditConsole::complete(const char* text, int start, int) {
+    rl_attempted_completion_over = 1;
+    LineEditConsole* self = activeConsole;
+    if (self == nullptr || !self->completer_) return nullptr;
+    std::string line(rl_line_buffer != nullptr ? rl_line_buffer : "");
+    if (start >= 0 && static_cast<std::size_t>(start) <= line.size()) line.resize(static_cast<std::size_t>(start));
+    self->matches_ = self->completer_(line, text);
+    if (self->matches_.empty()) return nullptr;
+    // A scope or folder is completed without the trailing blank, so the next level can follow.
+    rl_completion_append_character = ' ';
+    if (self->matches_.size() == 1) {
+        const std::string& only = self->matches_[0];
+        if (!only.empty() && only.back() == '/') rl_completion_append_character = '\0';
+    }
+    return rl_completion_matches(text, nextMatch);
+}
+
+char* LineEditConsole::nextMatch(const char*, int state) {
+    LineEditConsole* self = activeConsole;
+    if (self == nullptr || state < 0 || static_cast<std::size_t>(state) >= self->matches_.size()) return nullptr;
+    return ::strdup(self->matches_[static_cast<std::size_t>(state)].c_str());
+}
 
 } // namespace OrvexLauncher

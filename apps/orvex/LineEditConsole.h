@@ -1,31 +1,63 @@
-// The launcher's interactive console: line editing and history on a terminal.
+// The launcher's interactive console: line editing, completion and history on a terminal.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "tavrin/IConsole.h"
 
 namespace OrvexLauncher {
 
-/// A host console for a terminal: lines are read with line editing and history, and the shell's
-/// prompt becomes the editing prompt. The shell asks for a prompt before each line; readLine waits
-/// briefly for it so the prompt is shown by the line editor rather than printed separately.
+class HistoryFile;
+
+/// A host console for a terminal. A line is read only after the shell has asked for one with its
+/// prompt, so the prompt always comes after the previous command's complete output and the
+/// terminal is in its own modes whenever no line is being edited. The line editor's key reads go
+/// through a wait that the launcher can wake: Ctrl-C discards the line being typed, and close()
+/// ends the input at once.
 class LineEditConsole : public Tavrin::IConsole {
 public:
-    LineEditConsole();
+    using Completer = std::function<std::vector<std::string>(const std::string& line, const std::string& word)>;
+
+    LineEditConsole(HistoryFile* history, Completer completer);
     ~LineEditConsole() override;
+    LineEditConsole(const LineEditConsole&) = delete;
+    LineEditConsole& operator=(const LineEditConsole&) = delete;
+
     void write(const Tavrin::StringBase& text) override;
     void writePrompt(const Tavrin::StringBase& text) override;
     Tavrin::StringBase readLine() override;
     void flush() override;
 
+    /// Ctrl-C: true when a line was being edited (it is discarded and the prompt shown again);
+    /// false when none was, so that a running command is the one to stop.
+    bool interruptEditing();
+    /// Whether the shell is waiting for a line (the prompt is up).
+    bool isEditing() const { return editing_; }
+    /// Ends the input: a readLine waiting or editing throws Orvex::EndOfInputException at once.
+    void close();
+
 private:
+    static int readKey(FILE* stream);
+    static char** complete(const char* text, int start, int end);
+    static char* nextMatch(const char* text, int state);
+    void wake(char reason);
+
+    HistoryFile* history_;
+    Completer completer_;
     std::mutex lock_;
     std::condition_variable promptAsked_;
     bool promptPending_ = false;
+    bool closed_ = false;
     std::string prompt_;
+    std::atomic<bool> editing_{false};
+    std::atomic<bool> discardLine_{false};
+    int wakePipe_[2] = {-1, -1};
+    std::vector<std::string> matches_;
 };
 
 } // namespace OrvexLauncher

@@ -1,17 +1,24 @@
 // orvex: the command-line launcher. Compiles the Verilog files given, starts the engine and runs
-// the shell; without files the shell runs with no engine.
-#include <signal.h>
+// the shell; without files the shell runs with no engine. Every way out (quit, exit, end of
+// input, signals, a closed standard output) leaves the terminal as it was found and removes the
+// session's work folder.
+#include <poll.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 
+#include "Completion.h"
 #include "DesignCompiler.h"
+#include "EngineStopper.h"
+#include "HistoryFile.h"
+#include "LauncherOptions.h"
 #include "LineEditConsole.h"
+#include "SessionExit.h"
+#include "WorkFolder.h"
 #include "orvex/Exceptions.h"
 #include "orvex/Platform.h"
 #include "tavrin/SimClient.h"
@@ -19,74 +26,9 @@
 
 namespace {
 
-const char* const usageText =
-    "Usage: orvex [options] [FILE.v ...]\n"
-    "Compiles the Verilog files with Icarus Verilog, starts the simulation engine and the Orvex\n"
-    "shell. Without files the shell starts with no engine.\n"
-    "\n"
-    "Options:\n"
-    "  -tclbatch FILE  evaluate the Tcl commands in FILE before reading standard input\n"
-    "  -log FILE       write the simulation log to FILE (default orvex.log)\n"
-    "  -nolog          write no simulation log\n"
-    "  -wdb NAME       name of the waveform database (default orvex.wdb, with the run number\n"
-    "                  when other simulations run in the same directory)\n"
-    "  -I DIR, -D MACRO[=VALUE], -s TOP, -g FLAG\n"
-    "                  passed on to the compiler (also written -IDIR, -DMACRO, -sTOP, -gFLAG)\n"
-    "  --help          show this text\n"
-    "\n"
-    "Without a terminal on standard input no prompt is shown, so a script can be run with\n"
-    "  orvex -nolog design.v < script.tcl\n"
-    "Ctrl-C stops a running simulation. The exit status is 0 after quit or the end of input,\n"
-    "the status given to exit, 1 when the batch file cannot be opened or stops with an error or\n"
-    "the engine cannot start, and 2 for bad options or a design that does not compile.\n";
+using Clock = std::chrono::steady_clock;
 
-struct Options {
-    const char* batchFile = nullptr;
-    const char* logFile = nullptr;
-    bool noLog = false;
-    std::string wdb;
-    OrvexLauncher::CompileRequest compile;
-};
-
-// Returns -1 when the shell should start, otherwise the exit status.
-int parseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&](const char* name) -> const char* {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "orvex: option %s needs a value\n", name);
-                return nullptr;
-            }
-            return argv[++i];
-        };
-        if (arg == "--help" || arg == "-help" || arg == "-h") {
-            std::fputs(usageText, stdout);
-            return 0;
-        } else if (arg == "-tclbatch") {
-            if (!(options.batchFile = value("-tclbatch"))) return 2;
-        } else if (arg == "-log") {
-            if (!(options.logFile = value("-log"))) return 2;
-        } else if (arg == "-nolog") {
-            options.noLog = true;
-        } else if (arg == "-wdb") {
-            const char* name = value("-wdb");
-            if (!name) return 2;
-            options.wdb = name;
-        } else if (arg == "-I" || arg == "-D" || arg == "-s" || arg == "-g") {
-            const char* v = value(arg.c_str());
-            if (!v) return 2;
-            options.compile.compilerOptions.push_back(arg + v);
-        } else if (arg.size() > 2 && arg[0] == '-' && std::string("IDsg").find(arg[1]) != std::string::npos) {
-            options.compile.compilerOptions.push_back(arg);
-        } else if (!arg.empty() && arg[0] == '-') {
-            std::fprintf(stderr, "orvex: unknown option '%s' (try --help)\n", argv[i]);
-            return 2;
-        } else {
-            options.compile.sources.push_back(arg);
-        }
-    }
-    return -1;
-}
+constexpr std::size_t kHistoryLimit = 2000;
 
 // The folder holding the engine module, from the install path list.
 std::string findEngineLibDir() {
@@ -97,105 +39,150 @@ std::string findEngineLibDir() {
     return std::string();
 }
 
-// Ctrl-C asks the engine to stop a running simulation; it never kills the shell. SIGINT is
-// blocked before any thread exists (every later thread inherits the mask) and taken by sigwait on
-// a thread of its own.
-void blockInterrupts() {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
-}
-
-void startInterruptWatcher(Tavrin::ISimulationControl* engine) {
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    std::thread([set, engine] {
-        for (;;) {
-            int signal = 0;
-            if (sigwait(&set, &signal) != 0) return;
-            try {
-                engine->stop();
-            } catch (const Orvex::Exception&) {
-                // No running engine to stop.
-            }
+// The engine's command line. It is split into words without any shell; double quotes keep a
+// word with blanks whole and are the one character a word cannot hold.
+bool engineCommandLine(const std::vector<std::string>& words, std::string& line) {
+    for (const std::string& word : words) {
+        if (word.find('"') != std::string::npos) {
+            std::fprintf(stderr, "orvex: cannot start the engine with a double quote in '%s'\n", word.c_str());
+            return false;
         }
-    }).detach();
+        if (!line.empty()) line += ' ';
+        line += '"' + word + '"';
+    }
+    return true;
 }
 
-/// A temporary folder for the compiled design, removed when the launcher ends.
-struct WorkDir {
-    std::string path;
-    WorkDir() {
-        char name[] = "/tmp/orvex-XXXXXX";
-        if (::mkdtemp(name) != nullptr) path = name;
-    }
-    ~WorkDir() {
-        std::error_code ignored;
-        if (!path.empty()) std::filesystem::remove_all(path, ignored);
-    }
-};
+// Asked after a second Ctrl-C within a second while the engine has not stopped.
+bool userWantsEngineEnded() {
+    std::fputs("\nThe simulation engine does not answer. End it? [y/N] ", stdout);
+    std::fflush(stdout);
+    pollfd in = {0, POLLIN, 0};
+    if (::poll(&in, 1, 30000) <= 0) return false;
+    char answer[64] = {0};
+    ssize_t n = ::read(0, answer, sizeof answer - 1);
+    return n > 0 && (answer[0] == 'y' || answer[0] == 'Y');
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    int early = parseOptions(argc, argv, options);
+    OrvexLauncher::Options options;
+    int early = OrvexLauncher::parseOptions(argc, argv, options);
     if (early >= 0) return early;
+    if (options.version) {
+        OrvexLauncher::printVersions();
+        return 0;
+    }
 
     Tavrin::KestrinPath::getInstance().setProgramPath(argv[0]);
-    if (!options.compile.sources.empty()) blockInterrupts();
-    WorkDir work;
+    // Before any thread exists: every later thread inherits the mask.
+    OrvexLauncher::SessionExit::blockSignals();
+    OrvexLauncher::SessionExit session;
     Tavrin::LiveSimClient* client = nullptr;
-    if (!options.compile.sources.empty()) {
+    if (options.compile.namesDesign()) {
         std::string libDir = findEngineLibDir();
         if (libDir.empty()) {
             std::fprintf(stderr, "orvex: the engine module orvex.vpi is not installed\n");
             return 1;
         }
-        if (work.path.empty()) {
+        std::string work = OrvexLauncher::makeWorkFolder();
+        if (work.empty()) {
             std::fprintf(stderr, "orvex: cannot create a folder for the compiled design\n");
             return 1;
         }
+        session.setWorkFolder(work);
         std::string messages;
-        bool compiled = OrvexLauncher::compileDesign(options.compile, work.path, libDir, messages);
+        bool compiled = OrvexLauncher::compileDesign(options.compile, work, libDir, messages);
         std::fputs(messages.c_str(), compiled ? stdout : stderr);
         if (!compiled) {
             std::fprintf(stderr, "orvex: the design did not compile\n");
+            session.cleanUp();
             return 2;
         }
-        if (Tavrin::Platform::fileExists(work.path + "/design.odb"))
-            Tavrin::Platform::setEnv("ORVEX_DESIGN_INFO", work.path + "/design.odb");
-        std::string engine = "vvp -M " + libDir + " -m orvex " + work.path + "/design.vvp";
+        if (Tavrin::Platform::fileExists(work + "/design.odb"))
+            Tavrin::Platform::setEnv("ORVEX_DESIGN_INFO", work + "/design.odb");
+        std::vector<std::string> words = {"vvp", "-M", libDir, "-m", "orvex", work + "/design.vvp"};
+        words.insert(words.end(), options.plusargs.begin(), options.plusargs.end());
+        std::string engine;
+        if (!engineCommandLine(words, engine)) {
+            session.cleanUp();
+            return 1;
+        }
         client = Tavrin::LiveSimClientFactory::getInstance().create(engine, options.wdb, nullptr, false);
     }
 
-    bool terminal = ::isatty(0) != 0;
+    // Line editing needs a terminal on both sides; otherwise the shell reads standard input.
+    bool terminal = ::isatty(0) != 0 && ::isatty(1) != 0;
+    std::unique_ptr<OrvexLauncher::HistoryFile> history;
     std::unique_ptr<OrvexLauncher::LineEditConsole> editor;
-    if (terminal) editor.reset(new OrvexLauncher::LineEditConsole);
+    std::unique_ptr<Tavrin::TclControl> control;
+    std::unique_ptr<OrvexLauncher::Completion> completion;
+    if (terminal) {
+        history.reset(new OrvexLauncher::HistoryFile(OrvexLauncher::HistoryFile::defaultPath(), kHistoryLimit));
+        history->load();
+        editor.reset(new OrvexLauncher::LineEditConsole(
+            history.get(), [&completion](const std::string& line, const std::string& word) {
+                return completion ? completion->candidates(line, word) : std::vector<std::string>();
+            }));
+    }
     Tavrin::TclControlFactory factory;
-    std::unique_ptr<Tavrin::TclControl> control(static_cast<Tavrin::TclControl*>(
-        editor ? factory.createTclObject(*editor) : factory.createTclObjectUseStdio()));
+    control.reset(static_cast<Tavrin::TclControl*>(editor ? factory.createTclObject(*editor)
+                                                          : factory.createTclObjectUseStdio()));
+    completion.reset(new OrvexLauncher::Completion(*control));
+    if (history) control->setEarlierHistory(history->lines());
+
+    Tavrin::ISimulationControl* engine = client != nullptr ? client->getSimulationControl() : nullptr;
+    std::unique_ptr<OrvexLauncher::EngineStopper> stopper;
+    if (engine != nullptr) stopper.reset(new OrvexLauncher::EngineStopper(engine));
+    Clock::time_point lastInterrupt;
+    bool interruptedBefore = false;
+    OrvexLauncher::SessionExit::Handlers handlers;
+    handlers.interrupt = [&] {
+        // At the prompt Ctrl-C only discards the line; otherwise it stops the running command.
+        if (editor && editor->interruptEditing()) return;
+        if (stopper == nullptr) return;
+        Clock::time_point now = Clock::now();
+        bool again = interruptedBefore && now - lastInterrupt < std::chrono::seconds(1);
+        interruptedBefore = true;
+        lastInterrupt = now;
+        // The terminal echoed ^C; the stop line starts on a line of its own.
+        if (editor) editor->write(Tavrin::StringBase("\n"));
+        // A stop still unanswered means the engine does not answer.
+        if (!stopper->request() && again && editor && userWantsEngineEnded()) client->killEngine();
+    };
+    handlers.terminate = [&](int) {
+        control->requestLeave();
+        if (editor) editor->close();
+        if (stopper) stopper->request();
+    };
+    session.startWatcher(handlers);
 
     int status = 0;
     try {
-        if (client != nullptr) {
-            control->setLiveSimClient(client);
-            startInterruptWatcher(client->getSimulationControl());
-        }
+        if (client != nullptr) control->setLiveSimClient(client);
         control->startEngineProcess(options.logFile, options.noLog);
         control->saveCommandLineToLog(argc, argv);
         status = control->startTcl(argv[0], options.batchFile, nullptr);
     } catch (const Orvex::EndOfInputException&) {
         status = control->batchFileFailed() ? 1 : control->getExitStatus();
+        if (status == 0 && control->commandFailed()) status = 1;
     } catch (const Orvex::Exception& e) {
         std::fprintf(stderr, "orvex: %s\n", e.getDescription());
         status = 1;
     }
+    // The handlers use the engine and the console, which are taken down next.
+    session.stopHandlers();
+    // The input side ends first, so that nothing waits for a line that will never come.
+    if (editor) editor->close();
+    stopper.reset();
     if (client != nullptr) client->shutDownEngine();
     control->shutDown();
     control->closeLiveSimClient();
+    completion.reset();
     control.reset();
+    session.sessionEnded();
+    session.cleanUp();
+    if (session.endingSignal() != 0) session.endAsSignalled();
     return status;
 }

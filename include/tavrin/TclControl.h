@@ -5,6 +5,8 @@
 #include <tcl.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "orvex/ISimulationControl.h"
 #include "orvex/IReader.h"
@@ -83,6 +85,17 @@ public:
     /// whether the batch file stopped with an error; hosts use them for their exit code.
     int getExitStatus() const;
     bool batchFileFailed() const;
+    /// Whether a command read from standard input that is not a terminal failed (its onerror
+    /// script, when set, did not turn the failure into success).
+    bool commandFailed() const;
+
+    /// Asks the shell to leave before it reads or runs another command, as at the end of its
+    /// input. Safe from any thread (a signal watcher); a command already running is not cut
+    /// short by this alone.
+    void requestLeave();
+    /// Lines of earlier sessions for Tcl's history, so that `history` lists them; given before
+    /// startTcl.
+    void setEarlierHistory(const std::vector<std::string>& lines);
 
     /// The implementation, for hosts and tests that drive the control interface directly.
     TclControlImpl* getImpl() const { return impl_; }

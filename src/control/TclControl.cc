@@ -63,4 +63,10 @@ int TclControl::getExitStatus() const {
 
 bool TclControl::batchFileFailed() const { return impl_->batchFailed; }
 
+bool TclControl::commandFailed() const { return impl_->commandFailed; }
+
+void TclControl::requestLeave() { impl_->leaveRequested = true; }
+
+void TclControl::setEarlierHistory(const std::vector<std::string>& lines) { impl_->earlierHistory = lines; }
+
 } // namespace Tavrin

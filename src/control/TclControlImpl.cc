@@ -72,7 +72,10 @@ void TclControlImpl::printToLog(const StringBase& text, bool newline) {
 
 void TclControlImpl::writePrompt(const StringBase& text) {
     std::lock_guard<std::mutex> guard(outputLock);
-    if (consoleBridge) consoleBridge->pipe.waitDelivered(2000);
+    if (consoleBridge) {
+        consoleBridge->pipe.waitDelivered(2000);
+        consoleBridge->lineAsked = true;
+    }
     console->writePrompt(text);
 }
 

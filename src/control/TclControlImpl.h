@@ -4,6 +4,7 @@
 
 #include <tcl.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -26,6 +27,8 @@ struct ConsoleBridge {
     explicit ConsoleBridge(IConsole& c) : console(c), pipe(c) {}
     IConsole& console;
     ConsolePipe pipe;
+    /// A prompt has asked the console for a line that the shell has not read yet.
+    bool lineAsked = false;
 };
 
 /// Everything a control holds. One exists at a time: the Tcl callbacks, which get no client
@@ -75,6 +78,10 @@ public:
     // Start-up (defined with the shell start-up).
     int startTcl(const char* programName, const char* batchFile, int (*appInit)(Tcl_Interp*));
     int applicationInit(Tcl_Interp* interp);
+    /// The read-evaluate loop on the interpreter's standard channels; leaves only by unwinding.
+    [[noreturn]] void runShell(const char* programName, int (*appInit)(Tcl_Interp*));
+    /// Writes out what Tcl still buffers: every channel of the interpreter, files included.
+    void flushChannels();
     void startEngineProcess(const char* logFileName, bool noLog);
     void saveCommandLineToLog(int argc, char* const* argv);
     void setLiveSimClient(LiveSimClient* client);
@@ -119,6 +126,12 @@ public:
     void endHungEngine();
     /// Whether an output of the shell itself (the log) lost text.
     bool outputFailed() const { return logStream && logStream->failed(); }
+    /// A command from non-terminal standard input failed; the host exits with 1.
+    bool commandFailed = false;
+    std::atomic<bool> leaveRequested{false};
+    /// Set while the shell records earlier history: the command trace writes nothing.
+    bool quietTrace = false;
+    std::vector<std::string> earlierHistory;
 
 private:
     bool reportingEngineFailure = false;

@@ -183,6 +183,12 @@ bool TclEventHandler::request(RequestKind kind, std::int64_t time) {
             throw;
         }
         stateChanged.wait(lock, [this] { return !requestBusy; });
+        if (engineTerminated && !endUnexpected) {
+            // Ended on request (a stop the user turned into an end) while this command waited.
+            owner->deliver(unexpectedEndText(), true, true);
+            lock.unlock();
+            ORVEX_THROW(CommandErrorException, "");
+        }
         if (engineTerminated && endUnexpected && !endReported) {
             reportEndLocked();
             lock.unlock();

@@ -1,5 +1,6 @@
 // Starting the shell: the Tcl library, the interpreter and its commands, the prompt, the command
 // trace into the log, the batch file, the host console channel, and leaving the shell.
+#include <poll.h>
 #include <tcl.h>
 
 #include <cerrno>
@@ -42,6 +43,7 @@ int commandTraceProc(ClientData, Tcl_Interp*, int, const char* command, Tcl_Comm
                      Tcl_Obj* const objv[]) {
     TclControlImpl* control = TclControlImpl::current();
     if (control == nullptr) return TCL_ERROR;
+    if (control->quietTrace) return TCL_OK;
     // The prompt and the history bookkeeping of the interactive loop are not user commands.
     // Tcl records each line through "::history add", whose ensemble dispatches through apply.
     std::string line = "# ";
@@ -66,8 +68,19 @@ int commandTraceProc(ClientData, Tcl_Interp*, int, const char* command, Tcl_Comm
 
 int consoleClose(ClientData, Tcl_Interp*) { return 0; }
 
+// Whether typed bytes are waiting in the pipe already.
+bool inputWaiting(int fd) {
+    pollfd entry = {fd, POLLIN, 0};
+    return ::poll(&entry, 1, 0) > 0;
+}
+
 int consoleInput(ClientData data, char* buffer, int size, int* errorCode) {
     ConsoleBridge* bridge = static_cast<ConsoleBridge*>(data);
+    // The console reads a line only when asked for one. The shell asks with its prompt; a
+    // script reading standard input itself (gets stdin) asks here, with no prompt text.
+    TclControlImpl* asking = TclControlImpl::current();
+    if (!bridge->lineAsked && asking != nullptr && !inputWaiting(bridge->pipe.getReadDescriptor()))
+        asking->writePrompt(StringBase());
     int count = 0;
     bool ok;
     try {
@@ -80,6 +93,7 @@ int consoleInput(ClientData data, char* buffer, int size, int* errorCode) {
         *errorCode = EIO;
         return -1;
     }
+    bridge->lineAsked = false;
     if (count == 0) {
         // End of console input leaves the shell directly, as the host expects.
         TclControlImpl* control = TclControlImpl::current();
@@ -193,12 +207,13 @@ int TclControlImpl::startTcl(const char* programName, const char* batchFile,
         Tcl_RegisterChannel(nullptr, channel);
     }
 
-    char* argv[2] = {const_cast<char*>(programName ? programName : "orvex"), nullptr};
     Tcl_SetExitProc(exitProc);
     try {
-        Tcl_Main(1, argv, appInit ? appInit : defaultApplicationInit);
+        runShell(programName ? programName : "orvex", appInit ? appInit : defaultApplicationInit);
     } catch (const ShellLeave&) {
         Tcl_SetExitProc(nullptr);
+        // Text that scripts left in Tcl's buffers (puts -nonewline, open files) is written.
+        flushChannels();
         if (logStream) logStream->flush();
         std::fflush(stdout);
         Orvex::EndOfInputException leaving("Orvex", __FILE__, ORVEX_REVISION, 1089);

@@ -144,6 +144,7 @@ int main(int argc, char** argv) {
         status = control->startTcl(argv[0], batchFile, nullptr);
     } catch (const Orvex::EndOfInputException&) {
         status = control->batchFileFailed() ? 1 : control->getExitStatus();
+        if (status == 0 && control->commandFailed()) status = 1;
     } catch (const Orvex::Exception& e) {
         std::printf("host: %s\n", e.getDescription());
         status = 1;
