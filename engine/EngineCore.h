@@ -91,5 +91,8 @@ int maxTraceableSize();
 void sendEvent(const std::string& cls, const Orvex::Mi::Value& fields);
 /// Sends an engine message ~"text" (shown to the user as text output).
 void sendMessage(const std::string& text);
+/// Long work inside a request calls this as it goes: once the request has taken a second, and
+/// then every second, a *progress event tells the shell that the engine is busy, not hung.
+void reportProgress();
 
 } // namespace OrvexEngine

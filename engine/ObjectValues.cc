@@ -136,6 +136,7 @@ std::string formatValue(const ValueTarget& target, Radix radix) {
                 vpi_free_object(words);
                 break;
             }
+            reportProgress();
             ValueTarget w;
             w.object = word;
             out += (shown ? ", " : "") + formatValue(w, radix);
@@ -149,8 +150,10 @@ std::string formatValue(const ValueTarget& target, Radix radix) {
         vpi_get_value(object, &v);
         return formatReal(v.value.real); // a real reads the same in every radix
     }
+    std::string bits = readBits(target);
+    reportProgress();
     if (radix == Radix::Default) radix = displayRadix(target);
-    return formatBits(readBits(target), radix);
+    return formatBits(bits, radix);
 }
 
 std::string valueBits(const ValueTarget& target, const std::string& text, Radix radix) {
@@ -183,6 +186,7 @@ void writeValue(const ValueTarget& target, const std::string& text, Radix radix,
         v.value.real = real;
     } else {
         bits = valueBits(target, text, radix);
+        reportProgress();
         if (target.sliced) {
             std::string whole = fullBits(object);
             whole.replace(target.first, target.count, bits);

@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <set>
 #include <vector>
@@ -28,6 +29,8 @@ bool serving = false;
 std::vector<std::function<void()>> pendingAfterResult;
 std::vector<std::function<void()>> exitHooks;
 std::vector<std::function<void()>> pauseHooks;
+// When the request being served began, or last reported progress.
+std::chrono::steady_clock::time_point lastSign = std::chrono::steady_clock::now();
 
 // Paused after a time step (read-only synch): vvp refuses value changes there.
 bool pausedAfterStep = false;
@@ -94,10 +97,12 @@ bool serveLine(const std::string& line, bool sendResults) {
         return false;
     }
     pendingAfterResult.clear();
+    lastSign = std::chrono::steady_clock::now();
     const Handler* handler = findHandler(request.command);
     try {
         if (!handler) throw EngineError("unknown request " + request.command);
         Orvex::Mi::Value fields = (*handler)(request.args);
+        reportProgress(); // a long request: its answer, perhaps long too, is on its way
         if (sendResults) Wire::sendResult(request.token, fields);
     } catch (const EngineError& e) {
         pendingAfterResult.clear();
@@ -231,6 +236,13 @@ void sendEvent(const std::string& cls, const Orvex::Mi::Value& fields) {
     std::string line = "*" + cls;
     if (!fields.fields.empty()) line += "," + Orvex::Mi::encodeFields(fields);
     Wire::writeLine(line);
+}
+
+void reportProgress() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastSign < std::chrono::seconds(1)) return;
+    lastSign = now;
+    sendEvent(Orvex::Protocol::Record::Progress, Orvex::Mi::Value::tuple());
 }
 
 void sendMessage(const std::string& text) { Wire::writeLine("~" + Orvex::Mi::quote(text)); }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "DecimalText.h"
 #include "EngineCommands.h"
 
 namespace OrvexEngine {
@@ -17,47 +18,33 @@ bool hasUnknown(const std::string& bits) { return bits.find_first_of("xXzZ") != 
 /// Groups of `per` bits from the right, each as one digit.
 std::string formatGrouped(const std::string& bits, int per) {
     static const char digits[] = "0123456789abcdef";
-    std::string out;
-    int end = static_cast<int>(bits.size());
-    while (end > 0) {
-        int start = std::max(0, end - per);
-        std::string group = bits.substr(start, end - start);
+    if (bits.empty()) return "0";
+    const std::size_t count = (bits.size() + per - 1) / per;
+    std::string out(count, '0');
+    std::size_t end = bits.size();
+    for (std::size_t digit = count; digit-- > 0;) {
+        const std::size_t start = end >= static_cast<std::size_t>(per) ? end - per : 0;
         int x = 0, z = 0, value = 0;
-        for (char c : group) {
+        for (std::size_t i = start; i < end; ++i) {
+            const char c = bits[i];
             value <<= 1;
             if (c == '1') value |= 1;
             else if (c == 'x' || c == 'X') ++x;
             else if (c == 'z' || c == 'Z') ++z;
         }
-        int n = static_cast<int>(group.size());
-        char digit;
-        if (x == n) digit = 'x';
-        else if (z == n) digit = 'z';
-        else if (x > 0) digit = 'X';
-        else if (z > 0) digit = 'Z';
-        else digit = digits[value];
-        out.insert(out.begin(), digit);
+        const int n = static_cast<int>(end - start);
+        if (x == n) out[digit] = 'x';
+        else if (z == n) out[digit] = 'z';
+        else if (x > 0) out[digit] = 'X';
+        else if (z > 0) out[digit] = 'Z';
+        else out[digit] = digits[value];
         end = start;
     }
-    return out.empty() ? "0" : out;
+    return out;
 }
 
 /// Unsigned decimal of a 0/1 string.
-std::string toDecimal(const std::string& bits) {
-    std::vector<int> digits{0}; // least significant first
-    for (char c : bits) {
-        int carry = c == '1' ? 1 : 0;
-        for (int& d : digits) {
-            int v = d * 2 + carry;
-            d = v % 10;
-            carry = v / 10;
-        }
-        if (carry) digits.push_back(carry);
-    }
-    std::string out;
-    for (auto it = digits.rbegin(); it != digits.rend(); ++it) out += static_cast<char>('0' + *it);
-    return out;
-}
+std::string toDecimal(const std::string& bits) { return DecimalText::fromBits(bits); }
 
 std::string negate(const std::string& bits) {
     std::string out = bits;
@@ -102,27 +89,7 @@ bool digitsToBits(const std::string& digits, int per, std::string& bits) {
 
 /// Decimal digits to bits; false on a bad digit.
 bool decimalToBits(const std::string& digits, std::string& bits) {
-    std::vector<int> binary; // least significant first
-    bool any = false;
-    for (char c : digits) {
-        if (c == '_') continue;
-        if (c < '0' || c > '9') return false;
-        any = true;
-        int carry = c - '0';
-        for (int& b : binary) {
-            int v = b * 10 + carry;
-            b = v & 1;
-            carry = v >> 1;
-        }
-        while (carry) {
-            binary.push_back(carry & 1);
-            carry >>= 1;
-        }
-    }
-    bits.clear();
-    for (auto it = binary.rbegin(); it != binary.rend(); ++it) bits += *it ? '1' : '0';
-    if (bits.empty()) bits = "0";
-    return any;
+    return DecimalText::toBits(digits, bits);
 }
 
 bool plainDecimal(const std::string& text, int width, std::string& bits) {

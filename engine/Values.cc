@@ -21,6 +21,7 @@ Orvex::Mi::Value values(const std::vector<std::string>& args) {
     if (!isScope(scope)) throw EngineError("not a block: \"" + args[0] + "\"");
     Orvex::Mi::Value list = Orvex::Mi::Value::list();
     for (vpiHandle object : dataObjectsOf(scope)) {
+        reportProgress();
         ValueTarget target;
         target.object = object;
         target.path = pathOf(object);

@@ -559,7 +559,10 @@ void VcdWriter::drain() {
         const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            engineMessage(std::string(what_) + ": cannot write " + fileName_ + ": " + std::strerror(errno));
+            // Reported once: the file is closed, so nothing more is written or reported.
+            const char* reason = n < 0 ? std::strerror(errno) : "nothing could be written";
+            engineMessage(std::string(what_) + ": cannot write " + fileName_ + ": " + reason +
+                          "; recording stopped, the file is incomplete");
             ::close(fd_);
             fd_ = -1;
             break;

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Orvex needs to build, test and simulate.
 set -euo pipefail
 packages=(cmake g++ ninja-build tcl8.6-dev libgtest-dev libgmock-dev libbenchmark-dev
-          iverilog libedit-dev python3 pkg-config
+          iverilog libedit-dev libgmp-dev python3 pkg-config
           gtkwave xvfb xauth python3-tk imagemagick procps)
 missing=()
 for p in "${packages[@]}"; do

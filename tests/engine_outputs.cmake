@@ -26,7 +26,8 @@ if(IVERILOG_INCLUDE_DIR)
        ${CMAKE_SOURCE_DIR}/engine/DesignPaths.cc ${CMAKE_SOURCE_DIR}/engine/DataObjects.cc)
   add_library(orvex_outputs_test MODULE ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/OutputsHarness.cc
               ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/CoreStandIn.cc
-              ${OUTPUTS_ENGINE_SOURCES} ${CMAKE_SOURCE_DIR}/engine/EngineCommands.cc)
+              ${OUTPUTS_ENGINE_SOURCES} ${CMAKE_SOURCE_DIR}/engine/EngineCommands.cc
+              ${CMAKE_SOURCE_DIR}/engine/RestartState.cc)
   set_target_properties(orvex_outputs_test PROPERTIES PREFIX "" SUFFIX ".vpi"
                         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/test)
   target_include_directories(orvex_outputs_test PRIVATE ${IVERILOG_INCLUDE_DIR} ${CMAKE_SOURCE_DIR}/engine)

@@ -1,6 +1,7 @@
 // Requests and results, records and events, and the event thread of one engine conversation.
 #include "EngineConnection.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cxxabi.h>
 
@@ -140,7 +141,7 @@ Value EngineConnection::request(const std::string& command, const std::vector<st
             }
             token = nextToken_++;
             generation = generation_;
-            timeout = limit.count() > 0 ? limit : timeout_;
+            timeout = limit.count() > 0 ? std::min(limit, timeout_) : timeout_;
             pending_[token] = &pending;
             if (command == Orvex::Protocol::Request::Quit)
                 quitToken_ = token;
@@ -154,18 +155,26 @@ Value EngineConnection::request(const std::string& command, const std::vector<st
     }
 
     // The answer is read on this thread when it can be (one thread wake-up fewer than a hand-over
-    // from the transport's reader thread); otherwise the reader thread delivers it.
+    // from the transport's reader thread); otherwise the reader thread delivers it. A request
+    // the engine reports progress on is given the whole limit again from that report.
     const auto over = [&] { return pending.answered || !running_ || generation_ != generation; };
+    const auto sentAt = std::chrono::steady_clock::now();
+    const auto limitNow = [&] {
+        return progressAt_ > sentAt ? std::max(deadline, progressAt_ + timeout) : deadline;
+    };
     std::unique_lock<std::mutex> lock(mutex_);
     bool done = over();
-    while (!done && std::chrono::steady_clock::now() < deadline) {
+    while (!done) {
+        const auto until = limitNow();
+        if (std::chrono::steady_clock::now() >= until)
+            break;
         lock.unlock();
-        const bool readHere = transport_.readHere(deadline);
+        const bool readHere = transport_.readHere(until);
         lock.lock();
         done = over();
         if (!readHere && !done) {
-            done = answered_.wait_until(lock, deadline, over);
-            break;
+            answered_.wait_until(lock, until, [&] { return over() || limitNow() != until; });
+            done = over();
         }
     }
     pending_.erase(token);
@@ -232,6 +241,12 @@ void EngineConnection::transportEnded(const std::string& description) {
 
 void EngineConnection::outputReceived(const std::string& text) { queueText(text); }
 
+void EngineConnection::recordUnderway() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    progressAt_ = std::chrono::steady_clock::now();
+    answered_.notify_all();
+}
+
 void EngineConnection::queue(QueuedEvent item) {
     std::lock_guard<std::mutex> lock(mutex_);
     item.generation = generation_;
@@ -274,6 +289,9 @@ void EngineConnection::recordReceived(const std::string& line) {
 
     switch (record.type) {
     case Record::Type::Stream:
+        // An engine message is a whole message: it never runs into what follows it.
+        if (!record.text.empty() && record.text.back() != '\n')
+            record.text += '\n';
         queueText(record.text);
         break;
     case Record::Type::Async:
@@ -321,6 +339,10 @@ void EngineConnection::handleAsync(const Record& record) {
             item.event.conditionIds.push_back(item.event.conditionId);
         item.event.ended = record.fields.getInt(Orvex::Protocol::Field::Ended) != 0;
         item.event.status = static_cast<int>(record.fields.getInt(Orvex::Protocol::Field::Status));
+    } else if (record.cls == Orvex::Protocol::Record::Progress) {
+        // Not an event: the engine is at work on a long request and must not be taken for hung.
+        recordUnderway();
+        return;
     } else if (record.cls == Orvex::Protocol::Record::CaptureResumed) {
         item.event.kind = CaptureResumedEvent;
     } else {

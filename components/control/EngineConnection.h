@@ -66,6 +66,7 @@ public:
     void recordReceived(const std::string& line) override;
     void outputReceived(const std::string& text) override;
     void transportEnded(const std::string& description) override;
+    void recordUnderway() override;
 
 private:
     struct Pending {
@@ -110,6 +111,7 @@ private:
     std::uint64_t deliveredCount_ = 0; // events ever taken off the queue and handled
     std::condition_variable delivered_;
     std::chrono::milliseconds timeout_{30000};
+    std::chrono::steady_clock::time_point progressAt_; // the engine's last *progress
 
     std::mutex sendMutex_; // a token is taken and its line written as one step
 

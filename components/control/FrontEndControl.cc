@@ -37,6 +37,10 @@ int radixNumber(const std::string& text) {
 
 std::string flag(bool on) { return on ? "1" : "0"; }
 
+// How long `quit` and `exit` wait for an answer: leaving must not hang on a hung engine, which
+// is then ended by the caller.
+constexpr std::chrono::milliseconds QuitWait(5000);
+
 const IDataObj* needObject(const IDataObj* object) {
     if (!object)
         ORVEX_THROW(CommandErrorException, "Object not found");
@@ -281,7 +285,8 @@ void FrontEndControl::getConditionList(std::vector<ConditionListEntry>& list) {
 
 bool FrontEndControl::quit(bool force, bool exit) {
     using Policy = EngineConnection::EndPolicy;
-    const Value result = connection_->request(Request::Quit, {flag(force), flag(exit)}, Policy::Accepted);
+    const Value result =
+        connection_->request(Request::Quit, {flag(force), flag(exit)}, Policy::Accepted, QuitWait);
     // An engine that has ended (before or instead of answering) has quit.
     return result.fields.empty() || result.get(Field::Accepted) == "1";
 }
@@ -290,7 +295,7 @@ void FrontEndControl::exitSimulation() {
     if (!connection_->isRunning())
         return;
     connection_->expectEnd();
-    connection_->request(Request::Exit, {}, EngineConnection::EndPolicy::Accepted);
+    connection_->request(Request::Exit, {}, EngineConnection::EndPolicy::Accepted, QuitWait);
 }
 
 void FrontEndControl::terminate() { connection_->terminate(); }

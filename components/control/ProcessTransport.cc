@@ -208,6 +208,9 @@ void BoostProcessTransport::Impl::deliverRecords(std::string& pending, const cha
         searchFrom = begin;
     }
     pending.erase(0, begin);
+    // A long answer still arriving is the engine at work, not a hung one.
+    if (!pending.empty())
+        notifyListener([](IProcessTransportListener& l) { l.recordUnderway(); });
 }
 
 bool BoostProcessTransport::Impl::readSome(int& fd, std::string* recordBuffer,

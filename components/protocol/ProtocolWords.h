@@ -64,6 +64,7 @@ inline constexpr char Error[] = "error";
 inline constexpr char Ready[] = "ready";
 inline constexpr char Stopped[] = "stopped";
 inline constexpr char CaptureResumed[] = "capture-resumed";
+inline constexpr char Progress[] = "progress";
 } // namespace Record
 
 /// The reason of a *stopped event.

@@ -76,7 +76,7 @@ struct InterProcessMutex::Record {
     std::thread::id owner;
 
     void release() {
-        if (fd >= 0) ::close(fd); // closing the description drops both of its locks
+        LockFiles::close(fd, name); // closing the description drops both of its locks
         fd = -1;
         created = false;
         name.clear();
@@ -102,13 +102,16 @@ InterProcessMutex::Status InterProcessMutex::Create(const StringBase& name) {
         if (record_->name == lockName) return AlreadyHave;
         record_->release();
     }
-    int fd = LockFiles::open(lockName);
-    if (fd < 0) return CreateFailed;
-    Status status = markPresence(fd);
-    if (status == CreateFailed) {
-        ::close(fd);
-        return CreateFailed;
+    int fd = -1;
+    Status status = CreateFailed;
+    for (int attempt = 0; attempt < kJoinAttempts && status == CreateFailed; ++attempt) {
+        fd = LockFiles::open(lockName);
+        if (fd < 0) return CreateFailed;
+        status = markPresence(fd);
+        if (status != CreateFailed && !LockFiles::sameFile(fd, lockName)) status = CreateFailed;
+        if (status == CreateFailed) ::close(fd);
     }
+    if (status == CreateFailed) return CreateFailed;
     record_->fd = fd;
     record_->name = lockName;
     record_->created = true;
@@ -155,15 +158,22 @@ int InterProcessMutex::getRunNumber() {
     HeldRunNumbers& held = heldRunNumbers();
     std::lock_guard<std::mutex> hold(held.lock);
     held.forgetIfInherited();
-    const std::string key = LockFiles::runNumberName(base, 0); // directories differing in case share numbers
+    const std::string key = LockFiles::runNumberName(base, 0);
     auto known = held.byBase.find(key);
     if (known != held.byBase.end()) return known->second.number;
+    int retries = 0;
     for (int number = 0; number < kRunNumberLimit; ++number) {
         std::string name = LockFiles::runNumberName(base, number);
         int fd = LockFiles::open(name);
         // Names are never too long for a file, so a failed open will fail for every number.
         if (fd < 0) return 0;
         if (LockFiles::tryLock(fd, kMutexByte, F_WRLCK)) {
+            if (!LockFiles::sameFile(fd, name) && ++retries < kJoinAttempts) {
+                // Removed as stale between our open and our lock: take the new file instead.
+                ::close(fd);
+                --number;
+                continue;
+            }
             held.byBase[key] = {number, fd};
             return number;
         }

@@ -3,6 +3,9 @@
 #include "tavrin/SimClient.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -31,6 +34,26 @@ std::string engineDirectoryOf(const StringBase& commandLine) {
     return dir;
 }
 
+// The request time limit from ORVEX_REQUEST_TIMEOUT (seconds), or 0 to keep the default. A bad
+// value is named on standard error, once per process.
+std::chrono::milliseconds requestTimeoutSetting() {
+    static const std::chrono::milliseconds limit = [] {
+        const std::string text = Platform::getEnv("ORVEX_REQUEST_TIMEOUT").str();
+        if (text.empty()) return std::chrono::milliseconds(0);
+        char* end = nullptr;
+        const double seconds = std::strtod(text.c_str(), &end);
+        if (*end != '\0' || !(seconds >= 0.001) || seconds > 86400.0 * 365) {
+            std::fprintf(stderr,
+                         "orvex: ORVEX_REQUEST_TIMEOUT='%s' is not a number of seconds (0.001 "
+                         "or more); the request time limit stays 30 s\n",
+                         text.c_str());
+            return std::chrono::milliseconds(0);
+        }
+        return std::chrono::milliseconds(static_cast<long long>(seconds * 1000 + 0.5));
+    }();
+    return limit;
+}
+
 // Read once per process: whether the engine protocol is traced to standard error.
 bool protocolTraceWanted() {
     static const bool wanted = Platform::hasEnv("KES_TraceGdbMi");
@@ -56,6 +79,7 @@ public:
           ownedControl(new FrontEndControl(*ownedTransport, *ownedReader)),
           control(ownedControl.get()), reader(ownedReader.get()), captureLiveData(capture) {
         if (protocolTraceWanted()) ownedTransport->setTrace(true);
+        if (requestTimeoutSetting().count() > 0) ownedControl->setRequestTimeout(requestTimeoutSetting());
         startFunction = [this] { ownedTransport->start(engineCommandLine); };
     }
 

@@ -14,7 +14,15 @@ std::string directory();
 /// and given a hash of the whole name.
 std::string fileName(const std::string& lockName);
 /// Opens (creating) the lock file of a name, close-on-exec; -1 on failure or an unusable name.
+/// The first open of a process removes the lock files that no process holds any more.
 int open(const std::string& lockName);
+/// Whether the lock file's name still leads to this open file. A lock taken on a file that a
+/// sweep removed meanwhile protects nothing: reopen and lock again.
+bool sameFile(int fd, const std::string& lockName);
+/// Removes the lock files in `dir` that no process holds (open does this once per process).
+void removeStale(const std::string& dir);
+/// Closes a lock file, removing it when no other process holds a lock on it.
+void close(int fd, const std::string& lockName);
 /// Tries to take a lock of `type` (F_RDLCK or F_WRLCK) on one byte without waiting.
 bool tryLock(int fd, long byte, short type);
 bool unlock(int fd, long byte);
@@ -22,7 +30,7 @@ bool unlock(int fd, long byte);
 /// The run-number base of a directory: absolute, normalised, in forward-slash form, with every
 /// slash and backslash turned into an underscore. Throws std::filesystem::filesystem_error.
 std::string runNumberBase(const std::string& directory);
-/// The lock name of run number n: the base, n appended when above 0, all in lower case.
+/// The lock name of run number n: the base, n appended when above 0; case is kept.
 std::string runNumberName(const std::string& base, int runNumber);
 
 /// The current working directory; on failure prints the system's message to standard output

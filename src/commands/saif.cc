@@ -2,6 +2,8 @@
 // what is recorded; close stops monitoring. The engine writes the file.
 #include "tavrin/commands/SaifCommands.h"
 
+#include "client/OutputLocks.h"
+
 namespace Tavrin {
 
 namespace {
@@ -72,7 +74,11 @@ void saifOpenCommand::doCommand() {
     // A scope path that names no block falls back to the current scope without a message.
     IBlock* block = scopePath.empty() ? nullptr : tcl->getReader()->findBlock(scopePath);
     if (block == nullptr) block = engine->getCurrentScope();
-    engine->saifOpen(requireBlock(block, scopePath), fileName, allnets, level);
+    requireBlock(block, scopePath);
+    // Another session writing the same file would leave it corrupt.
+    const std::string refusal = OutputLocks::claim(fileName.str(), "SAIF");
+    if (!refusal.empty()) actionError(refusal);
+    engine->saifOpen(block, fileName, allnets, level);
 }
 
 // ---- saif close ----

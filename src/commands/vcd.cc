@@ -4,6 +4,8 @@
 
 #include "tavrin/commands/VcdCommands.h"
 
+#include "client/OutputLocks.h"
+
 namespace Tavrin {
 
 vcdCommand::vcdCommand(TclControlInterface* tcl) : TclCommand(tcl) {
@@ -38,9 +40,25 @@ void vcdDumpfileCommand::parse(Tcl_Interp*, int objc, Tcl_Obj* const objv[]) {
     fileName = Tcl_GetString(objv[0]);
 }
 
+namespace {
+// The VCD file this session's engine writes: the engine's default until one is named.
+std::string& sessionVcdFile() {
+    static std::string name = "dump.vcd";
+    return name;
+}
+
+// Another session writing the same file would interleave its dump with ours.
+void claimVcdFile(const std::string& name) {
+    const std::string refusal = OutputLocks::claim(name, "VCD");
+    if (!refusal.empty()) ORVEX_THROW(TclCommandActionErrorException, refusal);
+}
+} // namespace
+
 void vcdDumpfileCommand::doCommand() {
     requireSimulationControl();
+    claimVcdFile(fileName.str());
     getTclInterface()->getSimulationControl()->vcdDumpFile(fileName);
+    sessionVcdFile() = fileName.str();
 }
 
 // ---- vcd dumpflush, dumpon, dumpoff ----
@@ -107,7 +125,9 @@ void vcdDumpvarsCommand::doCommand() {
     TclControlInterface* tcl = getTclInterface();
     ISimulationControl* engine = tcl->getSimulationControl();
     IBlock* block = path.empty() ? engine->getCurrentScope() : tcl->getReader()->findBlock(path);
-    engine->vcdDumpVars(requireBlock(block, path), level);
+    requireBlock(block, path);
+    claimVcdFile(sessionVcdFile());
+    engine->vcdDumpVars(block, level);
 }
 
 // ---- vcd dumplimit ----

@@ -18,8 +18,8 @@ void TclControlImpl::closeLiveSimClient() {
 void TclControlImpl::startEngineProcess(const char* name, bool noLog) {
     if (!noLog) {
         logFileName = name ? name : "orvex.log";
-        logStream.reset(new std::ofstream(logFileName, std::ios::out | std::ios::app));
-        if (!logStream->is_open()) {
+        logStream.reset(new LogFile);
+        if (!logStream->open(logFileName)) {
             logStream.reset();
             print("Can't open log file " + logFileName, true);
             throw Orvex::OpenException("Orvex", __FILE__, ORVEX_REVISION, __LINE__,
@@ -43,9 +43,9 @@ void TclControlImpl::startEngineProcess(const char* name, bool noLog) {
     }
     eventHandler->engineTerminated = true;
     lock.unlock();
-    throw Orvex::OpenException("Orvex", __FILE__, ORVEX_REVISION, __LINE__,
-                               "The Simulation shut down unexpectedly during initialization.  "
-                               "Please review the Orvex log (orvex.log) for details.");
+    std::string message = "The Simulation shut down unexpectedly during initialization.";
+    if (logStream) message += "  Please review the Orvex log (" + logFileName + ") for details.";
+    throw Orvex::OpenException("Orvex", __FILE__, ORVEX_REVISION, __LINE__, message);
 }
 
 void TclControlImpl::saveCommandLineToLog(int argc, char* const* argv) {

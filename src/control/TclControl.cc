@@ -55,7 +55,11 @@ std::int64_t TclControl::getTimePrecision() const {
     return precision;
 }
 
-int TclControl::getExitStatus() const { return impl_->exitStatus; }
+int TclControl::getExitStatus() const {
+    // A session that lost its engine or an output did not do all it was asked to.
+    if (impl_->exitStatus == 0 && (impl_->engineLost || impl_->outputFailed())) return 1;
+    return impl_->exitStatus;
+}
 
 bool TclControl::batchFileFailed() const { return impl_->batchFailed; }
 

@@ -2,12 +2,16 @@
 // quitting.
 #include "TclControlImpl.h"
 
+#include <cstring>
+
 #include "tavrin/TclExceptions.h"
 
 namespace Tavrin {
 
 namespace {
 TclControlImpl* currentControl = nullptr;
+// How much of a failed command is repeated in its failure message.
+constexpr std::size_t CommandEchoLimit = 200;
 } // namespace
 
 TclControlImpl* TclControlImpl::current() { return currentControl; }
@@ -44,8 +48,15 @@ void TclControlImpl::deliver(const std::string& text, bool toConsole, bool toLog
         console->write(StringBase(message));
     }
     if (toLog && logStream) {
-        *logStream << message;
-        logStream->flush();
+        logStream->write(message);
+        const std::string error = logStream->takeError();
+        if (!error.empty()) {
+            // Told once, on the console only: the log itself cannot take it.
+            if (!message.empty() && message.back() != '\n') message = "\n";
+            else message.clear();
+            console->write(StringBase(message + "Cannot write the log file " + logFileName +
+                                      ": " + error + "; the log is incomplete from here on.\n"));
+        }
     }
     messageBuffer.str(std::string());
     messageBuffer.clear();
@@ -69,6 +80,9 @@ void TclControlImpl::writePrompt(const StringBase& text) {
 }
 
 void TclControlImpl::reportError(const Orvex::Exception& e, const char* prefix) {
+    // A command that found the engine gone: the engine's end and its cause are told first.
+    if (std::strcmp(e.getDescription(), "Simulation engine is not running") == 0)
+        eventHandler->awaitEndReport();
     std::string text;
     if (prefix != nullptr && *prefix != '\0') text = std::string(prefix) + ": ";
     if (*e.getDescription() != '\0') text += std::string(e.getDescription()) + "\n";
@@ -79,25 +93,40 @@ void TclControlImpl::reportEngineFailure(const Orvex::Exception& e) {
     // A failure while this very report is quitting the engine must not start another round.
     if (reportingEngineFailure) return;
     reportingEngineFailure = true;
-    deliver("Command failed: " + currentCommand + " " + e.getDescription() +
+    // The command is repeated for orientation, not in full: a script may pass a huge value.
+    std::string command = currentCommand;
+    if (command.size() > CommandEchoLimit)
+        command = command.substr(0, CommandEchoLimit) + "... (" +
+                  std::to_string(command.size()) + " characters)";
+    deliver("Command failed: " + command + " " + e.getDescription() +
                 "\nSimulation engine not responding\n",
             true, true);
+    endHungEngine();
+    quit(true, false);
+    reportingEngineFailure = false;
+}
+
+void TclControlImpl::endHungEngine() {
+    bool ended;
+    {
+        std::lock_guard<std::mutex> guard(eventHandler->stateLock);
+        ended = eventHandler->engineTerminated;
+    }
     if (simulationControl != nullptr) {
         try {
+            // Kills the engine's process group: the time-0 keeper and the running child.
             simulationControl->terminate();
+            if (!ended) deliver("The simulation engine has been ended.\n", true, true);
         } catch (const Orvex::Exception&) {
             // The engine is already lost; ending it is best effort.
         }
     }
-    {
-        // The engine has been ended: from now on quit and exit address the GUI, whether or not
-        // the engine's own termination event has arrived yet.
-        std::lock_guard<std::mutex> guard(eventHandler->stateLock);
-        eventHandler->engineReady = false;
-        eventHandler->engineTerminated = true;
-    }
-    quit(true, false);
-    reportingEngineFailure = false;
+    // From now on quit and exit address the GUI, whether or not the engine's own termination
+    // event has arrived yet.
+    std::lock_guard<std::mutex> guard(eventHandler->stateLock);
+    eventHandler->engineReady = false;
+    eventHandler->engineTerminated = true;
+    engineLost = true;
 }
 
 IReader* TclControlImpl::getReader() {

@@ -5,7 +5,6 @@
 #include <tcl.h>
 
 #include <atomic>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -18,6 +17,7 @@
 #include "tavrin/IGuiControl.h"
 #include "tavrin/SimClient.h"
 #include "tavrin/TclControlInterface.h"
+#include "LogFile.h"
 #include "TclEventHandler.h"
 
 namespace Tavrin {
@@ -104,7 +104,7 @@ public:
     std::string batchFileName;
     bool batchPending = false;
     std::string logFileName;
-    std::unique_ptr<std::ofstream> logStream;
+    std::unique_ptr<LogFile> logStream;
     Tcl_Interp* interp = nullptr;
     std::string currentCommand;
     std::ostringstream messageBuffer;
@@ -119,6 +119,13 @@ public:
     /// The status Tcl's exit was given, and whether the batch file failed: the host's exit code.
     int exitStatus = 0;
     bool batchFailed = false;
+    /// An engine ended unexpectedly or had to be ended: the session lost work, which the exit
+    /// status tells a script.
+    bool engineLost = false;
+    /// Ends an engine that does not answer (both its processes) and says so.
+    void endHungEngine();
+    /// Whether an output of the shell itself (the log) lost text.
+    bool outputFailed() const { return logStream && logStream->failed(); }
     /// A command from non-terminal standard input failed; the host exits with 1.
     bool commandFailed = false;
     std::atomic<bool> leaveRequested{false};

@@ -1,9 +1,8 @@
 // Engine events: stop lines, the end of blocking requests, met conditions and the engine's end.
 #include "TclEventHandler.h"
 
-#include <unistd.h>
-
-#include <cstdio>
+#include <chrono>
+#include <string>
 
 #include "TclControlImpl.h"
 #include "tavrin/TclHelper.h"
@@ -11,10 +10,17 @@
 namespace Tavrin {
 
 namespace {
-const char* const unexpectedEnd =
-    "The simulator has terminated in an unexpected manner.  Please review the Orvex log "
-    "(orvex.log) for details.\n";
+// How long a command that found the engine gone waits for the end event, which the engine
+// control queues before it wakes the command.
+constexpr std::chrono::seconds EndEventWait(2);
+const char* const NotRunning = "Simulation engine is not running";
 } // namespace
+
+std::string TclEventHandler::unexpectedEndText() const {
+    std::string text = "The simulator has terminated in an unexpected manner.";
+    if (owner->logStream) text += "  Please review the Orvex log (" + owner->logFileName + ") for details.";
+    return text + "\n";
+}
 
 TclEventHandler::TclEventHandler(TclControlImpl* control, bool hang)
     : handleEngineHang(hang), owner(control) {}
@@ -101,23 +107,35 @@ void TclEventHandler::handleTermination(const EngineEvent& event) {
     std::lock_guard<std::mutex> guard(stateLock);
     engineReady = false;
     engineTerminated = true;
+    if (!event.expected) {
+        endUnexpected = true;
+        endReported = false;
+        endCause = event.text.str();
+        owner->engineLost = true;
+    }
     if (engineStarting) {
         engineStarting = false;
-        stateChanged.notify_all();
-    } else if (requestBusy) {
-        requestBusy = false;
-        stateChanged.notify_all();
-    } else if (!event.expected) {
-        owner->deliver(event.text.str(), true, true);
-        owner->deliver(unexpectedEnd, true, true);
-        if (owner->isStandardConsole()) {
-            // The shell cannot go on without its engine; everything printed is already flushed
-            // to the console and the log, so the process ends here without running the
-            // destructors of objects that the shell's own thread is still using.
-            std::fflush(stdout);
-            std::_Exit(1);
-        }
+    } else if (!requestBusy) {
+        // Nothing waits for the engine: the end is told now, and the shell goes on without it.
+        reportEndLocked();
     }
+    // A waiting request reports the end itself, as the failure of its command.
+    requestBusy = false;
+    stateChanged.notify_all();
+}
+
+void TclEventHandler::reportEndLocked() {
+    if (!endUnexpected || endReported) return;
+    endReported = true;
+    std::string cause = endCause;
+    if (!cause.empty() && cause.back() != '\n') cause += '\n';
+    owner->deliver(cause + unexpectedEndText(), true, true);
+}
+
+void TclEventHandler::awaitEndReport() {
+    std::unique_lock<std::mutex> lock(stateLock);
+    stateChanged.wait_for(lock, EndEventWait, [this] { return engineTerminated; });
+    reportEndLocked();
 }
 
 void TclEventHandler::handleHang() {
@@ -153,11 +171,30 @@ bool TclEventHandler::request(RequestKind kind, std::int64_t time) {
             case Restart: engine->restart(); break;
             case Step: engine->step(); break;
             }
+        } catch (const CommandErrorException& e) {
+            requestBusy = false;
+            // An engine that ended before taking the request: its end is the reason.
+            if (e.getDescription() == std::string(NotRunning) && !engineTerminated) {
+                stateChanged.wait_for(lock, EndEventWait, [this] { return engineTerminated; });
+            }
+            if (!engineTerminated || !endUnexpected || endReported) throw;
         } catch (...) {
             requestBusy = false;
             throw;
         }
         stateChanged.wait(lock, [this] { return !requestBusy; });
+        if (engineTerminated && !endUnexpected) {
+            // Ended on request (a stop the user turned into an end) while this command waited.
+            owner->deliver(unexpectedEndText(), true, true);
+            lock.unlock();
+            ORVEX_THROW(CommandErrorException, "");
+        }
+        if (engineTerminated && endUnexpected && !endReported) {
+            reportEndLocked();
+            lock.unlock();
+            // The end has been told; the command fails without a further message.
+            ORVEX_THROW(CommandErrorException, "");
+        }
     } catch (const Orvex::InterruptException& e) {
         owner->reportEngineFailure(e);
         return false;
@@ -167,7 +204,6 @@ bool TclEventHandler::request(RequestKind kind, std::int64_t time) {
 
 void TclEventHandler::postRequest() {
     bool quitNow = false;
-    bool terminated = false;
     std::vector<int> conditionIds;
     {
         std::lock_guard<std::mutex> guard(stateLock);
@@ -179,20 +215,13 @@ void TclEventHandler::postRequest() {
             // find its own condition still pending after that inner run.
             conditionIds.swap(owner->metConditionIds);
         }
-        terminated = engineTerminated;
     }
     if (quitNow) {
         owner->quit(false, true);
         return;
     }
-    if (!conditionIds.empty()) {
-        for (int id : conditionIds) runConditionScript(id);
-        return;
-    }
-    if (terminated) {
-        owner->deliver(unexpectedEnd, true, true);
-        owner->quit(true, false);
-    }
+    // An end during the request has failed it already (see request).
+    for (int id : conditionIds) runConditionScript(id);
 }
 
 void TclEventHandler::runConditionScript(int conditionId) {

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 #include "orvex/IEventHandler.h"
 
@@ -23,8 +24,15 @@ public:
     ~TclEventHandler() override = default;
 
     /// Issues a blocking request and waits for the event that ends it. An engine that stops
-    /// answering is reported through the control's engine-failure routine; then false.
+    /// answering is reported through the control's engine-failure routine; then false. An
+    /// engine that ends during the request is reported, and the request fails with a
+    /// CommandErrorException (so the command fails and `catch` and onerror see it).
     bool request(RequestKind kind, std::int64_t time);
+    /// Before a command reports that the engine is not running: waits (briefly) for the
+    /// engine's end to arrive and be reported, so that its cause comes first.
+    void awaitEndReport();
+    /// The end message of an engine that ended unexpectedly, naming the log in use.
+    std::string unexpectedEndText() const;
     /// Runs after every blocking request: a pending quit, a met condition's script, or the
     /// report of an engine that ended during the request.
     void postRequest();
@@ -37,6 +45,11 @@ public:
     bool requestBusy = false;
     bool quitAfterRequest = false;
     bool engineTerminated = true;
+    /// The last engine ended without being asked to; its cause (the exit status text), and
+    /// whether that end has been reported. Reset when an engine is started.
+    bool endUnexpected = false;
+    bool endReported = false;
+    std::string endCause;
 
 private:
     void handleNamedEvent(const EngineEvent& event);
@@ -44,6 +57,8 @@ private:
     void handleHang();
     void runConditionScript(int conditionId);
     void printStopLine(const EngineEvent& event, const std::string& why);
+    /// Prints the cause and the end message once; stateLock is held.
+    void reportEndLocked();
 
     TclControlImpl* owner;
 };

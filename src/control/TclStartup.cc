@@ -270,6 +270,10 @@ void TclControlImpl::exitFromTcl() {
         } else if (simulationControl != nullptr) {
             simulationControl->exitSimulation();
         }
+    } catch (const Orvex::InterruptException& e) {
+        // An engine that does not answer is not waited for any longer: it is ended.
+        deliver(std::string(e.getDescription()) + "\n", true, true);
+        endHungEngine();
     } catch (const Orvex::Exception& e) {
         reportError(e, nullptr);
     }

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 
 #include "ConditionExpression.h"
+#include "DecimalText.h"
 #include "EngineCommands.h"
 #include "ValueText.h"
 
@@ -41,6 +43,53 @@ TEST(ValueText, RoundTripsDecimalAcrossWidths) {
         std::string bits = parseValue(text, Radix::Dec, 72);
         EXPECT_EQ(formatBits(bits, Radix::Dec), text);
     }
+}
+
+namespace {
+// The digit-by-digit conversion, slow but plainly right, as the reference.
+std::string slowDecimal(const std::string& bits) {
+    std::vector<int> digits{0};
+    for (char c : bits) {
+        int carry = c == '1';
+        for (int& d : digits) {
+            const int v = d * 2 + carry;
+            d = v % 10;
+            carry = v / 10;
+        }
+        if (carry) digits.push_back(carry);
+    }
+    std::string out;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) out += static_cast<char>('0' + *it);
+    return out;
+}
+} // namespace
+
+TEST(DecimalText, AgreesWithTheDigitByDigitConversionAcrossWordEdges) {
+    std::mt19937 random(7);
+    for (std::size_t width : {1u, 63u, 64u, 65u, 127u, 128u, 129u, 1000u, 4099u}) {
+        std::string bits(width, '0');
+        for (char& c : bits) c = random() & 1 ? '1' : '0';
+        bits[0] = '1';
+        const std::string text = DecimalText::fromBits(bits);
+        EXPECT_EQ(text, slowDecimal(bits)) << width;
+        std::string back;
+        ASSERT_TRUE(DecimalText::toBits(text, back));
+        EXPECT_EQ(back, bits) << width;
+    }
+    std::string bits;
+    EXPECT_TRUE(DecimalText::toBits("0_0", bits));
+    EXPECT_EQ(bits, "0");
+    EXPECT_EQ(DecimalText::fromBits(std::string(200, '0')), "0");
+    EXPECT_FALSE(DecimalText::toBits("1_2a", bits));
+    EXPECT_FALSE(DecimalText::toBits("__", bits));
+}
+
+TEST(ValueText, AMillionDigitsGoBothWays) {
+    // Nines all the way: every bit of the 3.3-million-bit value is exercised.
+    const std::string nines(1000000, '9');
+    const std::string bits = parseValue(nines, Radix::Unsigned, 3321929);
+    EXPECT_EQ(formatBits(bits, Radix::Unsigned), nines);
+    EXPECT_EQ(formatBits(parseValue("-" + nines, Radix::Dec, 3321930), Radix::Dec), "-" + nines);
 }
 
 namespace {

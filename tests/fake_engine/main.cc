@@ -6,6 +6,7 @@
 //   --no-ready       never send *ready
 //   --garbage        send malformed lines right after *ready
 //   --hang-on CMD    read CMD but never answer it
+//   --slow-on CMD    work on CMD for 1 s, reporting *progress every 100 ms, then answer it
 //   --fail-on CMD    answer CMD with ^error,msg="CMD refused"
 //   --garble CMD     answer CMD with a malformed result line
 //   --no-stop        answer run without ending it by *stopped
@@ -20,7 +21,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <chrono>
 #include <set>
+#include <thread>
 #include <string>
 #include <unistd.h>
 
@@ -36,7 +39,7 @@ namespace Field = Orvex::Protocol::Field;
 
 std::FILE* records = nullptr;
 std::string logFile;
-std::set<std::string> hangOn, failOn, garble, crashOn;
+std::set<std::string> hangOn, slowOn, failOn, garble, crashOn;
 bool noReady = false, garbage = false, noStop = false, refuseQuit = false, print = false,
      forkChild = false, ignoreExit = false;
 int childPid = 0;
@@ -131,6 +134,12 @@ void serve(const Orvex::Mi::Request& request) {
     const std::uint64_t token = request.token;
     if (hangOn.count(command))
         return;
+    if (slowOn.count(command)) {
+        for (int i = 0; i < 10; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            send("*progress");
+        }
+    }
     if (failOn.count(command)) {
         send(std::to_string(token) + "^error,msg=" + Orvex::Mi::quote(command + " refused"));
         return;
@@ -249,6 +258,7 @@ int main(int argc, char** argv) {
         else if (option == "--no-ready") noReady = true;
         else if (option == "--garbage") garbage = true;
         else if (option == "--hang-on") hangOn.insert(value());
+        else if (option == "--slow-on") slowOn.insert(value());
         else if (option == "--fail-on") failOn.insert(value());
         else if (option == "--garble") garble.insert(value());
         else if (option == "--crash-on") crashOn.insert(value());

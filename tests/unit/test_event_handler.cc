@@ -22,9 +22,10 @@ using namespace Tavrin::Test;
 
 namespace {
 
-const std::string unexpectedEnd =
-    "The simulator has terminated in an unexpected manner.  Please review the Orvex log "
-    "(orvex.log) for details.\n";
+std::string unexpectedEnd(const std::string& log) {
+    return "The simulator has terminated in an unexpected manner.  Please review the Orvex log (" +
+           log + ") for details.\n";
+}
 
 Reaction events(std::vector<EngineEvent> list) { return Reaction::deliver(std::move(list)); }
 
@@ -98,6 +99,10 @@ TEST_F(EventHandlerTest, OtherEventsEndARunSilentlyAndEngineOutputIsPassedThroug
     impl()->runAll();
     EXPECT_EQ(engine.calls(), (std::vector<std::string>{"run 5000", "runAll"}));
     EXPECT_EQ(settledConsole(), "count = 3"); // no line end is added
+    // The log takes whole lines, so that sessions sharing it never mix within a line: the start
+    // of a line waits for its end, or for the log to be flushed.
+    EXPECT_EQ(readFile(log), "");
+    impl()->logStream->flush();
     EXPECT_EQ(readFile(log), "count = 3");
 }
 
@@ -186,13 +191,14 @@ TEST_F(EventHandlerTest, MissingScriptsAndFailingScriptsAreReported) {
     EXPECT_EQ(readFile(log), expected);
 }
 
-TEST_F(EventHandlerTest, EngineDeathDuringARunReleasesTheWaitAndIsReportedOnce) {
-    engine.script("run", Reaction::die("Segmentation fault\n"));
-    impl()->runFor(10);
-    // The engine's own message is not printed for a death that ends a request.
-    EXPECT_EQ(settledConsole(), unexpectedEnd);
+TEST_F(EventHandlerTest, EngineDeathDuringARunFailsTheRunAndIsReportedOnceWithItsCause) {
+    engine.script("run", Reaction::die("Simulation engine exited with status 137 (signal 9)\n"));
+    EXPECT_THROW(impl()->runFor(10), CommandErrorException);
+    EXPECT_EQ(settledConsole(),
+              "Simulation engine exited with status 137 (signal 9)\n" + unexpectedEnd(log));
     EXPECT_TRUE(impl()->eventHandler->engineTerminated);
     EXPECT_EQ(callCount("quit 1 0"), 0); // the engine is gone: nothing is asked of it
+    EXPECT_EQ(control->getExitStatus(), 1);
 }
 
 TEST_F(EventHandlerTest, EngineNotRespondingIsReportedOnceAndEndsTheEngine) {
@@ -200,7 +206,8 @@ TEST_F(EventHandlerTest, EngineNotRespondingIsReportedOnceAndEndsTheEngine) {
     engine.script("run", Reaction::throwInterrupt());
     impl()->runFor(10000000);
     EXPECT_EQ(settledConsole(), "Command failed: # run 10 ns Simulation engine not responding\n"
-                                "Simulation engine not responding\n");
+                                "Simulation engine not responding\n"
+                                "The simulation engine has been ended.\n");
     EXPECT_EQ(callCount("terminate"), 1);
     EXPECT_TRUE(impl()->eventHandler->engineTerminated);
     EXPECT_FALSE(impl()->eventHandler->requestBusy);
@@ -241,25 +248,23 @@ TEST_F(EventHandlerTest, EndWhileIdleIsReportedOnlyWhenUnexpected) {
     EXPECT_EQ(settledConsole(), "");
     engine.deliver(terminationEvent(false, "Engine crashed\n"));
     // With a host console the process goes on; the host decides what to do.
-    EXPECT_EQ(settledConsole(), "Engine crashed\n" + unexpectedEnd);
-    EXPECT_EQ(readFile(log), "Engine crashed\n" + unexpectedEnd);
+    EXPECT_EQ(settledConsole(), "Engine crashed\n" + unexpectedEnd(log));
+    EXPECT_EQ(readFile(log), "Engine crashed\n" + unexpectedEnd(log));
 }
 
-TEST(EventHandlerDeathTest, UnexpectedEndWhileIdleWithTheStandardConsoleEndsTheProcess) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            FakeDataReader design;
-            EngineDouble engine(&design, -12);
-            TclControl control(nullptr, false);
-            control.setLiveSimClient(
-                new LiveSimClient(&engine, &design, [&engine] { engine.start(); }, false));
-            control.startEngineProcess(nullptr, true);
-            engine.deliver(terminationEvent(false, "Engine crashed\n"));
-            engine.waitIdle();
-            std::exit(0); // reached only when the end did not stop the process
-        },
-        ::testing::ExitedWithCode(1), "");
+TEST(EventHandlerNoLogTest, UnexpectedEndWhileIdleWithTheStandardConsoleGoesOnWithoutAnEngine) {
+    FakeDataReader design;
+    EngineDouble engine(&design, -12);
+    TclControl control(nullptr, false);
+    control.setLiveSimClient(new LiveSimClient(&engine, &design, [&engine] { engine.start(); }, false));
+    control.startEngineProcess(nullptr, true);
+    testing::internal::CaptureStdout();
+    engine.deliver(terminationEvent(false, "Engine crashed"));
+    engine.waitIdle();
+    // No log to point to: the message says only what happened; the cause gets its line end.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Engine crashed\nThe simulator has terminated in an unexpected manner.\n");
+    EXPECT_EQ(control.getExitStatus(), 1);
 }
 
 } // namespace

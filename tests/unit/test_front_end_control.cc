@@ -308,6 +308,14 @@ TEST_F(Control, ASilentEngineGivesAnInterruptWithinTheLimit) {
     control->vcdDumpFlush();
 }
 
+TEST_F(Control, ARequestTheEngineReportsProgressOnOutlastsTheLimit) {
+    startEngine("--slow-on status", true);
+    control->setRequestTimeout(300ms); // the engine works for 1 s, reporting every 100 ms
+    EngineStatus status;
+    EXPECT_EQ(control->getStatus(status).code, 1u);
+    EXPECT_EQ(handler.count(EngineHangEvent), 0);
+}
+
 TEST_F(Control, WithoutHangHandlingATimeoutDeliversNoHangEvent) {
     startEngine("--hang-on status", false);
     control->setRequestTimeout(200ms);

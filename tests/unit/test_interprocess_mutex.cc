@@ -123,13 +123,53 @@ TEST_F(InterProcessMutexTest, RunNumbersAreTheLowestFreeAndComeBackWhenAHolderEn
     EXPECT_EQ(runNumber(), 1); // held by this process already
 }
 
-TEST_F(InterProcessMutexTest, RunNumberNamesIgnoreCaseAndDotElements) {
+TEST_F(InterProcessMutexTest, RunNumberNamesKeepCaseAndIgnoreDotElements) {
     const std::string name = LockFiles::runNumberName(LockFiles::runNumberBase("/Work/Sim/./x/../"), 0);
-    EXPECT_EQ(name, "_work_sim");
-    EXPECT_EQ(LockFiles::runNumberName(LockFiles::runNumberBase("/work/SIM"), 0), name);
+    EXPECT_EQ(name, "_Work_Sim");
+    // lk/A and lk/a are different folders here, with run numbers of their own.
+    EXPECT_NE(LockFiles::runNumberName(LockFiles::runNumberBase("/work/SIM"), 0), name);
     EXPECT_EQ(LockFiles::runNumberName(LockFiles::runNumberBase("/work/sim"), 2), "_work_sim2");
     // A relative directory is taken from the working directory.
     EXPECT_EQ(LockFiles::runNumberBase("."), LockFiles::runNumberBase(fs::current_path().string()));
+}
+
+TEST_F(InterProcessMutexTest, StaleLockFilesAreRemovedAndHeldOnesKept) {
+    const fs::path dir = LockFiles::directory();
+    auto file = [&](const std::string& name) { return dir / LockFiles::fileName("ORVEX_FILE_LOCK_" + name); };
+    {
+        Child ended([] {
+            static InterProcessMutex mutex;
+            return mutex.Create("ended") * 10 + mutex.Lock();
+        });
+        EXPECT_EQ(ended.result(), 0);
+    } // its process is gone; its file stays behind
+    ASSERT_TRUE(fs::exists(file("ended")));
+    Child holder([] {
+        static InterProcessMutex mutex;
+        return mutex.Create("held") * 10 + mutex.Lock();
+    });
+    InterProcessMutex joined; // holds only the presence lock
+    EXPECT_EQ(joined.Create("joined"), InterProcessMutex::Ok);
+    const int number = runNumber();
+
+    LockFiles::removeStale(dir.string());
+    EXPECT_FALSE(fs::exists(file("ended")));
+    EXPECT_TRUE(fs::exists(file("held")));
+    EXPECT_TRUE(fs::exists(file("joined")));
+    EXPECT_TRUE(fs::exists(dir / LockFiles::fileName(LockFiles::runNumberName(
+                                     LockFiles::runNumberBase(fs::current_path().string()), number))));
+
+    // The last holder of a mutex takes its file away; one still shared is left.
+    InterProcessMutex second;
+    EXPECT_EQ(second.Create("joined"), InterProcessMutex::AlreadyExists);
+    joined.Create("other");
+    EXPECT_TRUE(fs::exists(file("joined")));
+    second.Create("other");
+    EXPECT_FALSE(fs::exists(file("joined")));
+    // A mutex whose file went away meanwhile is made on a new file, not on the removed one.
+    InterProcessMutex again;
+    EXPECT_EQ(again.Create("joined"), InterProcessMutex::Ok);
+    EXPECT_TRUE(fs::exists(file("joined")));
 }
 
 TEST_F(InterProcessMutexTest, LockFilesAreNamedSafelyInAPrivateDirectory) {

@@ -27,6 +27,8 @@ public:
     /// The engine process has ended (and been reaped) or could not be started; the description
     /// is one line, such as "Simulation engine exited with status 139 (signal 11)\n".
     virtual void transportEnded(const std::string& description) = 0;
+    /// Part of a long record line has arrived (its end has not): the engine is answering.
+    virtual void recordUnderway() {}
 };
 
 /// Runs the engine as a child process in a process group of its own: protocol requests go to its

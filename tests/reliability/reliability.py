@@ -1,0 +1,182 @@
+"""Shared helpers of the reliability scripts: a fresh folder per test, the launcher run on a
+small design with a script on standard input, the engine processes of a session, and the
+checks that nothing was left behind (processes, the launcher's temporary folder)."""
+import os
+import re
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import common  # noqa: E402  (the shared checker of the script tests)
+
+
+class Failures(common.Failures):
+    """The shared checker; a check also returns its condition."""
+
+    def check(self, condition, message):
+        common.Failures.check(self, condition, message)
+        return condition
+
+LAUNCHER = None
+
+COUNTER = r"""
+`timescale 1ns/1ns
+module tb;
+  reg clk = 0;
+  reg [7:0] count = 0;
+  reg [999999:0] wide = 0;
+  always #5 clk = ~clk;
+  always @(posedge clk) count <= count + 1;
+  initial begin
+    repeat (400) @(posedge clk);
+  end
+endmodule
+"""
+
+ENDLESS = r"""
+`timescale 1ns/1ns
+module tb;
+  reg clk = 0;
+  reg [7:0] count = 0;
+  always #5 clk = ~clk;
+  always @(posedge clk) count <= count + 1;
+endmodule
+"""
+
+
+def setup():
+    """Takes the launcher from the command line; returns a fresh folder (removed at exit)."""
+    global LAUNCHER
+    if len(sys.argv) < 2:
+        sys.exit("usage: %s path/to/orvex [options]" % sys.argv[0])
+    LAUNCHER = os.path.abspath(sys.argv[1])
+    folder = tempfile.TemporaryDirectory(prefix="orvex-rel-")
+    setup.keep = folder  # removed when the interpreter ends
+    return folder.name
+
+
+def write(folder, name, text):
+    path = os.path.join(folder, name)
+    with open(path, "w") as f:
+        f.write(text)
+    return path
+
+
+def children(pid):
+    """The process ids whose parent is pid."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open("/proc/%s/stat" % entry) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            if int(fields[1]) == pid:
+                found.append(int(entry))
+        except (OSError, IndexError, ValueError):
+            pass
+    return found
+
+
+def descendants(pid):
+    result = []
+    for child in children(pid):
+        result.append(child)
+        result.extend(descendants(child))
+    return result
+
+
+def command_line(pid):
+    try:
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            return f.read().split(b"\0")
+    except OSError:
+        return []
+
+
+def alive(pid):
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            state = f.read().rsplit(")", 1)[1].split()[0]
+        return state != "Z"
+    except OSError:
+        return False
+
+
+class Session:
+    """One launcher run in `folder`: orvex [options] design.v, its script on standard input."""
+
+    def __init__(self, folder, design, options=(), env=None):
+        self.folder = folder
+        environment = dict(os.environ)
+        environment.update(env or {})
+        self.process = subprocess.Popen(
+            [LAUNCHER] + list(options) + [design], cwd=folder, stdin=subprocess.PIPE,
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=environment,
+            start_new_session=True)
+        self.engines = set()
+        self.workdir = None
+
+    def send(self, text):
+        self.process.stdin.write(text.encode())
+        self.process.stdin.flush()
+
+    def wait_engine(self, timeout=60):
+        """Waits until the engine (vvp) runs; returns its pid and notes the work folder."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for pid in descendants(self.process.pid):
+                words = command_line(pid)
+                if words and os.path.basename(words[0]) == b"vvp":
+                    self.engines.add(pid)
+                    for word in words:
+                        if word.endswith(b"design.vvp"):
+                            self.workdir = os.path.dirname(word.decode())
+                    return pid
+            if self.process.poll() is not None:
+                break
+            time.sleep(0.05)
+        raise AssertionError("the engine did not start")
+
+    def engine_processes(self):
+        """Every vvp of this session now (the engine and a restarted child)."""
+        found = [p for p in descendants(self.process.pid)
+                 if command_line(p)[:1] and os.path.basename(command_line(p)[0]) == b"vvp"]
+        self.engines.update(found)
+        return found
+
+    def finish(self, text="", timeout=120):
+        """Sends the rest of the script, closes input, waits; returns (status, out, err)."""
+        self.engine_processes()
+        try:
+            out, err = self.process.communicate(text.encode(), timeout=timeout)
+        except subprocess.TimeoutExpired:
+            os.killpg(self.process.pid, signal.SIGKILL)
+            out, err = self.process.communicate()
+            raise AssertionError("the session did not end within %d s:\n%s\n%s" %
+                                 (timeout, out.decode(errors="replace"), err.decode(errors="replace")))
+        return self.process.returncode, out.decode(errors="replace"), err.decode(errors="replace")
+
+    def leftovers(self):
+        """What the ended session left behind: live engine processes, its work folder."""
+        time.sleep(0.1)
+        problems = ["engine process %d still runs" % p for p in sorted(self.engines) if alive(p)]
+        if self.workdir and os.path.exists(self.workdir):
+            problems.append("work folder %s was not removed" % self.workdir)
+        return problems
+
+
+def run(folder, design, script, options=(), env=None, timeout=120):
+    """A whole session at once; returns (status, out, err, leftovers)."""
+    session = Session(folder, design, options, env)
+    session.wait_engine()
+    status, out, err = session.finish(script, timeout)
+    return status, out, err, session.leftovers()
+
+
+def count(text, pattern):
+    return len(re.findall(pattern, text))
+
