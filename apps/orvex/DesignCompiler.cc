@@ -1,15 +1,21 @@
-// Runs Icarus Verilog twice: once for the engine's design.vvp (with statement places, so line
-// breakpoints and stepping work, and specify paths kept for SDF annotation) and once through our
-// own back end for the side file.
+// Runs Icarus Verilog twice, side by side: once for the engine's design.vvp (with statement
+// places, so line breakpoints and stepping work, and specify paths kept for SDF annotation) and
+// once through our own back end for the side file. An unchanged design comes from the cache.
 #include "DesignCompiler.h"
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <thread>
+
+#include "CompileCache.h"
+#include "Sha256.h"
 
 extern char** environ;
 
@@ -94,7 +100,10 @@ CompilePlan planCompile(const CompileRequest& request, const std::string& workDi
     common.insert(common.end(), request.sources.begin(), request.sources.end());
 
     CompilePlan plan;
-    plan.engineCompile = {"iverilog", "-gspecify", "-pfileline=1", "-o", workDir + "/design.vvp"};
+    // The dependency list (sources, included and library files) is what a cached compile is
+    // checked against.
+    plan.engineCompile = {"iverilog", "-gspecify", "-pfileline=1", "-M" + workDir + "/design.deps",
+                          "-o", workDir + "/design.vvp"};
     plan.engineCompile.insert(plan.engineCompile.end(), common.begin(), common.end());
     // The side file needs our back end, found through a base directory that also links the
     // compiler's own parts; without it the shell still runs, with fewer details.
@@ -106,16 +115,66 @@ CompilePlan planCompile(const CompileRequest& request, const std::string& workDi
     return plan;
 }
 
-bool compileDesign(const CompileRequest& request, const std::string& workDir,
-                   const std::string& engineLibDir, std::string& messages) {
-    CompilePlan plan = planCompile(request, workDir, engineLibDir);
-    // The compiler's own temporary files go to the session's folder, which is removed with it.
-    if (runProgram(plan.engineCompile, messages, workDir) != 0) return false;
-    if (!plan.sideCompile.empty()) {
-        std::string sideMessages;
-        if (runProgram(plan.sideCompile, sideMessages, workDir) != 0)
-            messages += "Warning: declaration places and net connections are not available:\n" + sideMessages;
+namespace {
+
+// A program as `execvp` finds it: its place, size and change time stand for its version.
+std::string programIdentity(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    for (std::size_t begin = 0; begin <= dirs.size();) {
+        std::size_t end = dirs.find(':', begin);
+        if (end == std::string::npos) end = dirs.size();
+        std::string candidate = (end > begin ? dirs.substr(begin, end - begin) : ".") + "/" + program;
+        struct stat info;
+        if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(candidate.c_str(), X_OK) == 0)
+            return candidate + " " + std::to_string(info.st_size) + " " + std::to_string(info.st_mtim.tv_sec) + "." +
+                   std::to_string(info.st_mtim.tv_nsec);
+        begin = end + 1;
     }
+    return program + " not found";
+}
+
+// What decides the compiler's output beyond the runs' words and the files the compiler lists:
+// the tool versions and the command files' contents.
+std::vector<std::string> cacheInputs(const CompileRequest& request, const std::string& engineLibDir) {
+    std::vector<std::string> inputs = {"orvex " ORVEX_VERSION, programIdentity("iverilog")};
+    std::string digest;
+    if (hashFile(engineLibDir + "/orvexdb.tgt", digest)) inputs.push_back("orvexdb.tgt " + digest);
+    for (const std::string& option : request.compilerOptions)
+        if (option.compare(0, 2, "-f") == 0 || option.compare(0, 2, "-c") == 0)
+            inputs.push_back(option + " " + (hashFile(option.substr(2), digest) ? digest : "unreadable"));
+    return inputs;
+}
+
+} // namespace
+
+bool compileDesign(const CompileRequest& request, const std::string& workDir, const std::string& engineLibDir,
+                   bool useCache, std::string& messages) {
+    CompilePlan plan = planCompile(request, workDir, engineLibDir);
+    std::vector<std::string> outputs = {"design.vvp"};
+    if (!plan.sideCompile.empty()) outputs.push_back("design.odb");
+    std::string folder = useCache ? CompileCache::defaultFolder() : std::string();
+    CompileCache cache(folder, CompileCache::defaultLimit());
+    std::string key;
+    if (!folder.empty()) {
+        key = cache.key({plan.engineCompile, plan.sideCompile}, workDir, cacheInputs(request, engineLibDir));
+        if (cache.fetch(key, outputs, workDir, messages)) return true;
+    }
+    timespec start;
+    ::clock_gettime(CLOCK_REALTIME, &start);
+    // The compiler's own temporary files go to the session's folder, which is removed with it.
+    std::string sideMessages;
+    int sideStatus = 0;
+    std::thread side;
+    if (!plan.sideCompile.empty())
+        side = std::thread([&] { sideStatus = runProgram(plan.sideCompile, sideMessages, workDir); });
+    bool compiled = runProgram(plan.engineCompile, messages, workDir) == 0;
+    if (side.joinable()) side.join();
+    if (!compiled) return false;
+    if (sideStatus != 0)
+        messages += "Warning: declaration places and net connections are not available:\n" + sideMessages;
+    else if (!folder.empty())
+        cache.store(key, outputs, workDir, messages, workDir + "/design.deps", start);
     return true;
 }
 

@@ -41,10 +41,12 @@ std::string shellSafeFolder(const std::string& folder, const std::string& workDi
 CompilePlan planCompile(const CompileRequest& request, const std::string& workDir, const std::string& engineLibDir);
 
 /// Compiles the design into `workDir` (design.vvp for the engine, design.odb with declaration
-/// places and net connections). On failure returns false with the compiler's messages in
-/// `messages`; the side file is optional and its failure is only a warning.
-bool compileDesign(const CompileRequest& request, const std::string& workDir,
-                   const std::string& engineLibDir, std::string& messages);
+/// places and net connections), both compiles at once. On failure returns false with the
+/// compiler's messages in `messages`; the side file is optional and its failure is only a
+/// warning. With `useCache` an unchanged design is copied from the compile cache (messages
+/// included) and a successful compile is kept there; failures are never kept.
+bool compileDesign(const CompileRequest& request, const std::string& workDir, const std::string& engineLibDir,
+                   bool useCache, std::string& messages);
 
 /// Runs a program with arguments (never through a shell), collecting its standard output and
 /// error; the exit status. A non-empty `tmpDir` becomes the program's TMPDIR.

@@ -27,6 +27,8 @@ const char* const usageText =
     "                  to the current time at every stop (needs an X display and gtkwave)\n"
     "  -wavelog all|none  with -gui: record every object from time 0 (all, the default) or\n"
     "                  only the objects given to wave add, from then on (none)\n"
+    "  -nocache        compile the design even when the compile cache holds it unchanged, and\n"
+    "                  keep nothing there (also ORVEX_COMPILE_CACHE=off)\n"
     "  --version       show the versions of Orvex, the Icarus engine and Tcl\n"
     "  --help          show this text\n"
     "\n"
@@ -39,6 +41,11 @@ const char* const usageText =
     "Files ending in .sv are compiled as SystemVerilog (-g2012) unless a -g option names the\n"
     "language generation. Any other +name or +name=value argument reaches the design\n"
     "($test$plusargs, $value$plusargs).\n"
+    "\n"
+    "A compiled design is kept in $XDG_CACHE_HOME/orvex/compile (or ~/.cache/orvex/compile) and\n"
+    "used again while the options, the tools and every file the compiler read (sources, included\n"
+    "and library files) are unchanged; the oldest designs are dropped beyond 256 MB\n"
+    "(ORVEX_COMPILE_CACHE_MB sets the limit).\n"
     "\n"
     "Without a terminal on standard input no prompt is shown, so a script can be run with\n"
     "  orvex -nolog design.v < script.tcl\n"
@@ -101,6 +108,8 @@ int parseOptions(int argc, char** argv, Options& options) {
             if (!(options.logFile = value("-log"))) return 2;
         } else if (arg == "-nolog") {
             options.noLog = true;
+        } else if (arg == "-nocache") {
+            options.noCache = true;
         } else if (arg == "-wdb") {
             const char* name = value("-wdb");
             if (!name) return 2;

@@ -14,6 +14,7 @@ struct Options {
     const char* logFile = nullptr;
     bool noLog = false;
     bool version = false;
+    bool noCache = false;
     std::string wdb;
     CompileRequest compile;
     /// +name and +name=value arguments, handed to the design at run time.

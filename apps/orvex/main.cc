@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "CompileCache.h"
 #include "Completion.h"
 #include "DesignCompiler.h"
 #include "GuiLaunch.h"
@@ -94,7 +95,8 @@ int main(int argc, char** argv) {
         }
         session.setWorkFolder(work);
         std::string messages;
-        bool compiled = OrvexLauncher::compileDesign(options.compile, work, libDir, messages);
+        bool useCache = !options.noCache && OrvexLauncher::CompileCache::enabledByEnvironment();
+        bool compiled = OrvexLauncher::compileDesign(options.compile, work, libDir, useCache, messages);
         std::fputs(messages.c_str(), compiled ? stdout : stderr);
         if (!compiled) {
             std::fprintf(stderr, "orvex: the design did not compile\n");
