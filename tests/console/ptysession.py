@@ -30,6 +30,7 @@ class Session:
         self.found = termios.tcgetattr(self.master)
         environment = dict(os.environ)
         environment.update({"XDG_STATE_HOME": os.path.join(folder, "state"),
+                            "XDG_CACHE_HOME": os.path.join(folder, "cache"),
                             "TMPDIR": os.path.join(folder, "tmp"), "TERM": "xterm"})
         environment.pop("ORVEX_HISTFILE", None)
         environment.update(env or {})

@@ -60,7 +60,7 @@ def design_lines(text):
 
 
 def orvex(folder, args, script, env=None):
-    environment = dict(os.environ, TMPDIR=folder, XDG_STATE_HOME=folder)
+    environment = dict(os.environ, TMPDIR=folder, XDG_STATE_HOME=folder, XDG_CACHE_HOME=folder + "/cache")
     environment.update(env or {})
     return subprocess.run([LAUNCHER, "-nolog"] + args, input=script, cwd=folder, env=environment,
                           capture_output=True, text=True, timeout=120)

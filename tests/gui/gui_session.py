@@ -35,7 +35,9 @@ class Session:
             f.write(design)
         self.proc = subprocess.Popen([os.path.join(build, "bin", "orvex"), "-nolog"] + list(args) + ["tb.v"],
                                      cwd=self.dir, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.PIPE, text=True, env=env)
+                                     stderr=subprocess.PIPE, text=True,
+                                     env=dict(env if env is not None else os.environ,
+                                              XDG_CACHE_HOME=os.path.join(self.dir, "cache")))
         self.lines = []
         self.cond = threading.Condition()
         self.errors = []

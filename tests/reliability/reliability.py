@@ -111,7 +111,7 @@ class Session:
 
     def __init__(self, folder, design, options=(), env=None):
         self.folder = folder
-        environment = dict(os.environ)
+        environment = dict(os.environ, XDG_CACHE_HOME=os.path.join(folder, "cache"))
         environment.update(env or {})
         self.process = subprocess.Popen(
             [LAUNCHER] + list(options) + [design], cwd=folder, stdin=subprocess.PIPE,

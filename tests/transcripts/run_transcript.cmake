@@ -22,7 +22,7 @@ if(header MATCHES "^# args:(.*)$")
 endif()
 
 # The script finds its own fresh folder in the environment variable ORVEX_TEST_WORK.
-execute_process(COMMAND ${CMAKE_COMMAND} -E env ORVEX_TEST_WORK=${WORKDIR}
+execute_process(COMMAND ${CMAKE_COMMAND} -E env ORVEX_TEST_WORK=${WORKDIR} XDG_CACHE_HOME=${WORKDIR}/cache
                         ${program} -log ${WORKDIR}/orvex.log ${args}
                 WORKING_DIRECTORY ${dir}
                 INPUT_FILE ${SCRIPT}
