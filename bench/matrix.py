@@ -7,6 +7,8 @@ For each design in bench/designs (busy, lanes, feistel, proc) and each mode:
   run-all    the launcher: `run all`
   bp         the launcher: one breakpoint armed on a line never reached, `run all`
   ltrace     the launcher: `orvex ltrace on`, `run all` (every statement reported)
+  step       the launcher: 200 `step`s, then `run all` (what stepping leaves behind; the steps
+             themselves are in the fixed extra)
   vcd        the launcher: `vcd dumpvars` of everything, `run all`
   dumpvars   vvp on the design dumping itself with $dumpvars (the yardstick for vcd)
   saif       the launcher: `saif open -allnets`, `run all`
@@ -14,7 +16,8 @@ it prints the instruction ratio to plain (callgrind, the repeatable figure: the 
 a run and one of half its length, so the fixed start-up cost is left out and shown apart) and
 the paired time ratio (processor time of the simulation process alone, plain and the mode run in
 turn, median of the pairs). For VCD it prints our extra cost over vvp's own $dumpvars extra cost. Start-up is the
-launcher to its first prompt and out again (both compiles included), timed by farm-bench.
+launcher to its first prompt and out again, timed by farm-bench: `start-up` compiles (-nocache, the
+two compiles side by side), `cached start-up` finds the design in the compile cache.
 
 usage: bench/matrix.py [--build DIR] [--scale PCT] [--cg-scale PCT] [--pairs N]
                        [--no-callgrind] [--no-timing] [--modes m1,m2] [design ...]
@@ -32,8 +35,9 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DESIGNS = ["busy", "lanes", "feistel", "proc"]
-MODES = ["fileline", "run-all", "bp", "ltrace", "vcd", "dumpvars", "saif"]
-LAUNCHER_MODES = {"run-all", "bp", "ltrace", "vcd", "saif"}
+MODES = ["fileline", "run-all", "bp", "ltrace", "step", "vcd", "dumpvars", "saif"]
+LAUNCHER_MODES = {"run-all", "bp", "ltrace", "step", "vcd", "saif"}
+STEPS = 200
 
 
 def design_file(name):
@@ -59,6 +63,8 @@ def script(mode, name, work):
         lines.append("bp add %s.v %d" % (name, never_line(name)))
     elif mode == "ltrace":
         lines.append("orvex ltrace on")
+    elif mode == "step":
+        lines.append("for {set i 0} {$i < %d} {incr i} {step}" % STEPS)
     elif mode == "vcd":
         lines += ["vcd dumpfile %s/mine.vcd" % work, "vcd dumpvars -m /%s -l 0" % name]
     elif mode == "saif":
@@ -233,7 +239,8 @@ def main():
 
 
 def startup(bench, name, dir, results):
-    """The launcher to its first prompt and out: farm-bench, paired with the two compiles alone."""
+    """The launcher to its first prompt and out (farm-bench, wall seconds, median of 5): compiling
+    (-nocache), and with the design in the compile cache (farm-bench's warm-up run fills it)."""
     farm = shutil.which("farm-bench")
     if not farm:
         return
@@ -242,12 +249,15 @@ def startup(bench, name, dir, results):
     quit_script = os.path.join(dir, "quit.tcl")
     with open(quit_script, "w") as f:
         f.write("quit\n")
-    inner = "exec %s -nolog -tclbatch %s %s" % (bench.launcher, quit_script, source)
-    done = subprocess.run([farm, "-n", "5", "--", "sh", "-c", inner], capture_output=True, text=True)
-    wall = re.search(r"A wall s\s+([\d.]+)\s+([\d.]+)", done.stdout)
-    median = float(wall.group(2)) if wall else None
-    results[("secs", "start-up", name)] = median
-    print("%-8s %-9s seconds (median) %s" % (name, "start-up", ratio_text(median)), flush=True)
+    env = dict(os.environ, XDG_CACHE_HOME=os.path.join(dir, "startup-cache"))
+    env.pop("ORVEX_COMPILE_CACHE", None)
+    for mode, extra in (("start-up", "-nocache "), ("cached start-up", "")):
+        inner = "exec %s -nolog %s-tclbatch %s %s" % (bench.launcher, extra, quit_script, source)
+        done = subprocess.run([farm, "-n", "5", "--", "sh", "-c", inner], capture_output=True, text=True, env=env)
+        wall = re.search(r"A wall s\s+([\d.]+)\s+([\d.]+)", done.stdout)
+        median = float(wall.group(2)) if wall else None
+        results[("secs", mode, name)] = median
+        print("%-8s %-9s seconds (median) %s" % (name, mode, ratio_text(median)), flush=True)
 
 
 def table(results, designs, modes):
@@ -255,7 +265,7 @@ def table(results, designs, modes):
     print("| ratio to plain vvp | " + " | ".join(designs) + " |")
     print("|---|" + "---|" * len(designs))
     rows = [(k, m) for k in ("instr", "time") for m in modes + ["vcd/dumpvars"]]
-    rows += [("secs", "start-up")]
+    rows += [("secs", "start-up"), ("secs", "cached start-up")]
     for kind, mode in rows:
         values = [results.get((kind, mode, d)) for d in designs]
         if all(v is None for v in values):
