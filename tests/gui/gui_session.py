@@ -31,13 +31,15 @@ class Session:
 
     def __init__(self, build, args=("-gui",), design=DESIGN, env=None):
         self.dir = tempfile.mkdtemp(prefix="orvex-gui-")
+        # Apart from the design's folder, whose files the tests list.
+        self.cache = tempfile.mkdtemp(prefix="orvex-gui-cache-")
         with open(os.path.join(self.dir, "tb.v"), "w") as f:
             f.write(design)
         self.proc = subprocess.Popen([os.path.join(build, "bin", "orvex"), "-nolog"] + list(args) + ["tb.v"],
                                      cwd=self.dir, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE, text=True,
                                      env=dict(env if env is not None else os.environ,
-                                              XDG_CACHE_HOME=os.path.join(self.dir, "cache")))
+                                              XDG_CACHE_HOME=self.cache))
         self.lines = []
         self.cond = threading.Condition()
         self.errors = []
@@ -135,3 +137,4 @@ class Session:
             self.proc.kill()
             self.proc.wait()
         shutil.rmtree(self.dir, ignore_errors=True)
+        shutil.rmtree(self.cache, ignore_errors=True)
