@@ -85,7 +85,7 @@ class WaysOut(unittest.TestCase):
     def test_closed_standard_output_ends_the_session(self):
         with Folder() as folder:
             path = design(folder, "endless.v", ENDLESS)
-            env = dict(os.environ, TMPDIR=folder, XDG_STATE_HOME=folder)
+            env = dict(os.environ, TMPDIR=folder, XDG_STATE_HOME=folder, XDG_CACHE_HOME=folder + "/cache")
             # Standard input stays open (a pipe nobody writes), as at a terminal.
             proc = subprocess.Popen("%s -nolog %s | head -c 5" % (os.environ["ORVEX_LAUNCHER"], path),
                                     shell=True, cwd=folder, env=env, stdin=subprocess.PIPE,

@@ -121,7 +121,8 @@ def full_disk():
         f.write(DESIGN.replace("#1000 $finish", "#10000000 $finish"))
     proc = subprocess.run([os.path.join(BUILD, "bin", "orvex"), "-nolog", "tb.v"], cwd=folder,
                           input="wave log -r /tb\nrun 50 us\nputs [show time]\nquit\n", capture_output=True,
-                          text=True, preexec_fn=small_files, timeout=120)
+                          text=True, preexec_fn=small_files, timeout=120,
+                          env=dict(os.environ, XDG_CACHE_HOME=os.path.join(folder, "cache")))
     out = proc.stdout + proc.stderr
     check(out.count("recording into the waveform database stopped") == 1,
           "a full disk stops recording with one message: %r" % out[-2000:])

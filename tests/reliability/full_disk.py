@@ -45,7 +45,8 @@ if probe.returncode == 0:
     done = subprocess.run(["unshare", "-rm", "sh", "-c", script], input=
                           "vcd dumpfile small.vcd\nvcd dumpvars -m /tb\nrun 4000 ns\n"
                           "".join("set line%d {%s}\n" % (i, "p" * 200) for i in range(1000)) + "puts \"still here\"\n",
-                          capture_output=True, text=True, timeout=120)
+                          capture_output=True, text=True, timeout=120,
+                          env=dict(os.environ, XDG_CACHE_HOME=os.path.join(folder, "cache")))
     out = done.stdout
     failures.check(r.count(out, "Cannot write the log file cut.log: " + FULL) == 1,
                    "tmpfs: the cut log is not reported once:\n%s" % out[-3000:])
