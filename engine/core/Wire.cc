@@ -143,7 +143,10 @@ bool isOpen() { return outFd >= 0; }
 void writeLine(const std::string& line) {
     if (outFd < 0) return;
     std::lock_guard<std::mutex> lock(writeLock);
-    std::string whole = line + "\n";
+    // Kept under the lock with its capacity: a line per traced statement costs no allocation.
+    static std::string whole;
+    whole.assign(line);
+    whole += '\n';
     const char* p = whole.data();
     std::size_t left = whole.size();
     while (left > 0) {

@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -40,8 +41,25 @@ bool statementMatters(int line) {
            breakpointOnLine(line);
 }
 
+/// The message sendMessage("ltrace: FILE:LINE\n") would send, built in one kept buffer: the quoted
+/// part before the line number is made again only when the file changes, so a traced statement
+/// costs no allocation and no quoting.
 void traceLine(const std::string& file, int line) {
-    sendMessage("ltrace: " + file + ":" + std::to_string(line) + "\n");
+    static std::string lastFile;
+    static std::string message;
+    static std::size_t prefixSize = 0;
+    if (prefixSize == 0 || file != lastFile) {
+        lastFile = file;
+        std::string quoted = Orvex::Mi::quote("ltrace: " + file + ":");
+        message = "~" + quoted.substr(0, quoted.size() - 1); // without the closing quote
+        prefixSize = message.size();
+    }
+    message.resize(prefixSize);
+    char digits[16];
+    char* end = std::to_chars(digits, digits + sizeof digits, line).ptr;
+    message.append(digits, end);
+    message += "\\n\"";
+    Wire::writeLine(message);
 }
 
 void onStatement(const std::string& file, int line) {
