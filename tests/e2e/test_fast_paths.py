@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The shell on real designs with the statement sites patched and with the fallback
 (ORVEX_VVP_INTERNALS=off): breakpoint hits equal the design's own count of how often the line
-runs, a deleted breakpoint is hit no more, and forces on vectors, regs and real nets seen by
+runs, a deleted breakpoint is hit no more, a line trace across files follows vvp's own statement
+trace, and forces on vectors, regs and real nets seen by
 `show value` and by the design's $display equal plain vvp with the force in the testbench.
 """
 import os
@@ -115,12 +116,16 @@ class FastPaths(unittest.TestCase):
         with open(os.path.join(self.folder, "top.v"), "w") as f:
             f.write(text)
 
-    def orvex(self, mechanism, script):
+    def write_file(self, name, text):
+        with open(os.path.join(self.folder, name), "w") as f:
+            f.write(text)
+
+    def orvex(self, mechanism, script, sources=("top.v",)):
         env = dict(os.environ, TMPDIR=self.folder, XDG_CACHE_HOME=os.path.join(self.folder, "cache"))
         env.pop("ORVEX_VVP_INTERNALS", None)
         if MECHANISMS[mechanism]:
             env["ORVEX_VVP_INTERNALS"] = MECHANISMS[mechanism]
-        done = subprocess.run([LAUNCHER, "-nolog", "top.v"], input=script, cwd=self.folder, env=env,
+        done = subprocess.run([LAUNCHER, "-nolog"] + list(sources), input=script, cwd=self.folder, env=env,
                               capture_output=True, text=True, timeout=120)
         self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
         return done.stdout
@@ -166,6 +171,20 @@ class FastPaths(unittest.TestCase):
                 self.assertEqual([line for _, line in stops(out)].count(str(CALL_LINE)), calls)
                 seen[mechanism] = stops(out)
         self.assertEqual(seen["patched"], seen["fallback"])
+
+    def test_line_trace_across_files_follows_vvps_statement_trace(self):
+        # The trace message is rebuilt whenever the file changes: statements alternate here.
+        self.write_file("sub.v", "module sub(input [3:0] v);\n  always @(v)\n    if (v[0]) $display(\"D: odd %0d\", v);\nendmodule\n")
+        self.write("module top;\n  reg [3:0] v = 0;\n  sub s(v);\n  initial repeat (4) begin\n    #1 v = v + 1;\n  end\nendmodule\n")
+        subprocess.run(["iverilog", "-pfileline=1", "-o", "trace.vvp", "top.v", "sub.v"], cwd=self.folder, check=True)
+        vvp = subprocess.run(["vvp", "-s", "trace.vvp"], input="trace on\ncont\n", cwd=self.folder,
+                             capture_output=True, text=True, timeout=60, check=True)
+        expected = re.findall(r"^(\w+\.v:\d+): ", vvp.stdout + vvp.stderr, re.M)
+        self.assertIn("sub.v:3", expected)
+        for mechanism in MECHANISMS:
+            with self.subTest(mechanism=mechanism):
+                out = self.orvex(mechanism, "orvex ltrace on\nrun all\nquit\n", ("top.v", "sub.v"))
+                self.assertEqual(re.findall(r"^ltrace: (.*)$", out, re.M), expected)
 
     def test_forces_on_vectors_regs_and_real_nets_match_a_testbench_force(self):
         self.write(FORCING)
