@@ -15,7 +15,6 @@
 //   --print          on run, write to standard output and error before stopping
 //   --fork-child     start a child process that sleeps (as an engine restarting would)
 //   --ignore-exit    answer exit but go on running
-//   --long N         pad the status answer's detail to N characters
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +42,6 @@ std::set<std::string> hangOn, slowOn, failOn, garble, crashOn;
 bool noReady = false, garbage = false, noStop = false, refuseQuit = false, print = false,
      forkChild = false, ignoreExit = false;
 int childPid = 0;
-std::size_t longDetail = 0;
 
 void send(const std::string& line) {
     std::fputs((line + "\n").c_str(), records);
@@ -179,8 +177,7 @@ void serve(const Orvex::Mi::Request& request) {
                         .add(Field::Code, "1")
                         .add(Field::Time, "42")
                         .add(Field::Text, text)
-                        .add(Field::Detail, longDetail ? std::string(longDetail, 'd')
-                                                  : std::to_string(childPid)));
+                        .add(Field::Detail, std::to_string(childPid)));
     } else if (command == Request::Value) {
         done(token, Value::tuple().add(Field::Value, arg(0) + " " + arg(1)));
     } else if (command == Request::Values) {
@@ -267,7 +264,6 @@ int main(int argc, char** argv) {
         else if (option == "--print") print = true;
         else if (option == "--fork-child") forkChild = true;
         else if (option == "--ignore-exit") ignoreExit = true;
-        else if (option == "--long") longDetail = std::stoul(value());
     }
     std::FILE* requests = fdopen(3, "r");
     records = fdopen(4, "w");
