@@ -14,16 +14,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 import vcdread  # noqa: E402
-from gui_session import DESIGN, Session  # noqa: E402
+from gui_session import DESIGN, Session, check, finish  # noqa: E402
 
 BUILD = sys.argv[1]
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message, flush=True)
 
 
 def oracle(folder):
@@ -133,7 +126,4 @@ def full_disk():
 stops_kill_and_restart()
 restart_after_the_end()
 full_disk()
-if failures:
-    print("%d failure(s)" % len(failures))
-    sys.exit(1)
-print("ok")
+finish()
