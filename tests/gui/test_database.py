@@ -14,6 +14,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 import vcdread  # noqa: E402
+from procs import engines  # noqa: E402
 from gui_session import DESIGN, Session, check, finish  # noqa: E402
 
 BUILD = sys.argv[1]
@@ -47,11 +48,6 @@ def compare(path, truth, until, what):
                       (what, name, t, var.at(t), truth[name].at(t)))
 
 
-def engine_pids(session):
-    out = subprocess.run(["pgrep", "-P", str(session.proc.pid), "vvp"], capture_output=True, text=True).stdout
-    return [int(p) for p in out.split()]
-
-
 def stops_kill_and_restart():
     s = Session(BUILD, args=())
     try:
@@ -74,7 +70,7 @@ def stops_kill_and_restart():
         compare(wdb, truth, 30000, "after restart")
 
         s.do("run 70 ns")
-        for pid in engine_pids(s):
+        for pid in engines(s.proc.pid):
             os.kill(pid, signal.SIGKILL)
         time.sleep(0.5)
         compare(wdb, truth, 100000, "after SIGKILL")
