@@ -3,7 +3,6 @@
 //
 // Options:
 //   --log FILE       append every request line received to FILE
-//   --no-ready       never send *ready
 //   --garbage        send malformed lines right after *ready
 //   --hang-on CMD    read CMD but never answer it
 //   --slow-on CMD    work on CMD for 1 s, reporting *progress every 100 ms, then answer it
@@ -39,7 +38,7 @@ namespace Field = Orvex::Protocol::Field;
 std::FILE* records = nullptr;
 std::string logFile;
 std::set<std::string> hangOn, slowOn, failOn, garble, crashOn;
-bool noReady = false, garbage = false, noStop = false, refuseQuit = false, print = false,
+bool garbage = false, noStop = false, refuseQuit = false, print = false,
      forkChild = false, ignoreExit = false;
 int childPid = 0;
 
@@ -252,7 +251,6 @@ int main(int argc, char** argv) {
         const std::string option = argv[i];
         const auto value = [&]() { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
         if (option == "--log") logFile = value();
-        else if (option == "--no-ready") noReady = true;
         else if (option == "--garbage") garbage = true;
         else if (option == "--hang-on") hangOn.insert(value());
         else if (option == "--slow-on") slowOn.insert(value());
@@ -279,8 +277,7 @@ int main(int argc, char** argv) {
             _exit(0);
         }
     }
-    if (!noReady)
-        send("*ready,version=\"1\",resolution=\"-9\"");
+    send("*ready,version=\"1\",resolution=\"-9\"");
     if (garbage) {
         send("this is not a record");
         send("*stopped,reason=\"broken");
