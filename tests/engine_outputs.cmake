@@ -23,7 +23,9 @@ if(IVERILOG_INCLUDE_DIR)
        ${CMAKE_SOURCE_DIR}/engine/Specify*.cc ${CMAKE_SOURCE_DIR}/engine/Output*.cc
        ${CMAKE_SOURCE_DIR}/engine/DesignInfo*.cc ${CMAKE_SOURCE_DIR}/engine/Connection*.cc
        ${CMAKE_SOURCE_DIR}/engine/WaveDatabaseFile.cc ${CMAKE_SOURCE_DIR}/engine/RestartState.cc
-       ${CMAKE_SOURCE_DIR}/engine/DesignPaths.cc ${CMAKE_SOURCE_DIR}/engine/DataObjects.cc)
+       ${CMAKE_SOURCE_DIR}/engine/DesignPaths.cc ${CMAKE_SOURCE_DIR}/engine/DataObjects.cc
+       ${CMAKE_SOURCE_DIR}/engine/ValueTaps.cc ${CMAKE_SOURCE_DIR}/engine/VvpInternalsSwitch.cc
+       ${CMAKE_SOURCE_DIR}/engine/vvp_internals/FanoutTap.cc)
   add_library(orvex_outputs_test MODULE ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/OutputsHarness.cc
               ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/CoreStandIn.cc
               ${OUTPUTS_ENGINE_SOURCES} ${CMAKE_SOURCE_DIR}/engine/EngineCommands.cc

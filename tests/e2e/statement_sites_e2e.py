@@ -74,9 +74,12 @@ class StatementSitesTest(unittest.TestCase):
         return engine
 
     def test_the_code_is_patched_unless_switched_off(self):
-        self.assertEqual(fields(start_and_ready(self.design, "code"))["statements"], "code")
-        self.assertEqual(fields(start_and_ready(self.design, "reports"))["statements"],
-                         "reports: internals switched off")
+        code, reports = fields(start_and_ready(self.design, "code")), fields(start_and_ready(self.design, "reports"))
+        self.assertEqual(code["statements"], "code")
+        self.assertEqual(reports["statements"], "reports: internals switched off")
+        # The value taps follow the same switch.
+        self.assertEqual(code["values"], "fanout")
+        self.assertEqual(reports["values"], "vpi: internals switched off")
 
     def test_breakpoint_hits_match_vvps_statement_reports(self):
         for line in (16, 17, 24, 26, 30, 31, 36, 41, 42):

@@ -1,0 +1,271 @@
+// Value taps linked into vvp 11.0's fan-out lists (vvp/vvp_net.cc: vvp_net_t::link and unlink
+// thread the list through the receivers' input ports). GPL-2.0-or-later: see NOTICE in this folder.
+#include "FanoutTap.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+#include <initializer_list>
+
+namespace OrvexEngine {
+namespace VvpInternals {
+
+namespace {
+
+std::uint64_t (*simulationTime)() = nullptr;
+bool started = false;
+
+const void* decConstVtable = nullptr;
+const void* realVarVtable = nullptr;
+const void* wireRealVtable = nullptr;
+std::vector<const void*> signalVtables; // the __vpiSignal kinds: nets, regs, integers ...
+std::vector<const void*> wireVtables;   // the filters of 4-state and strength-aware signals
+
+// The address a vtable symbol's objects point at: past the offset-to-top and type-info words.
+const void* addressPoint(void* symbol) {
+    return symbol ? static_cast<const char*>(symbol) + 2 * sizeof(void*) : nullptr;
+}
+
+const void* vtableOf(const void* object) { return *static_cast<const void* const*>(object); }
+
+template <typename T> T at(const void* object, std::size_t offset) {
+    T value;
+    std::memcpy(&value, static_cast<const char*>(object) + offset, sizeof value);
+    return value;
+}
+
+bool oneOf(const void* vtable, const std::vector<const void*>& known) {
+    for (const void* v : known)
+        if (v == vtable) return true;
+    return false;
+}
+
+const NetPtr NoPort = 0;
+
+std::vector<Tap*>& retired() {
+    static auto* taps = new std::vector<Tap*>; // kept for the whole run, never freed
+    return *taps;
+}
+
+} // namespace
+
+bool startTaps(std::string& why) {
+    if (started) return true;
+    void* self = dlopen(nullptr, RTLD_NOW);
+    auto find = [self](const char* name) { return self ? dlsym(self, name) : nullptr; };
+    simulationTime = reinterpret_cast<std::uint64_t (*)()>(find("_Z16schedule_simtimev"));
+    if (!simulationTime) {
+        why = "no schedule_simtime";
+        return false;
+    }
+    decConstVtable = addressPoint(find("_ZTV13__vpiDecConst"));
+    realVarVtable = addressPoint(find("_ZTV12__vpiRealVar"));
+    wireRealVtable = addressPoint(find("_ZTV13vvp_wire_real"));
+    if (!decConstVtable || !realVarVtable || !wireRealVtable) {
+        why = "vpi handle classes not found";
+        return false;
+    }
+    signalVtables.clear();
+    for (const char* name : {"_ZTV10signal_reg", "_ZTV10signal_net", "_ZTV14signal_integer", "_ZTV10signal_int",
+                             "_ZTV11signal_byte", "_ZTV13signal_bitvar", "_ZTV15signal_shortint",
+                             "_ZTV14signal_longint"})
+        if (const void* v = addressPoint(find(name))) signalVtables.push_back(v);
+    wireVtables.clear();
+    for (const char* name : {"_ZTV13vvp_wire_vec4", "_ZTV13vvp_wire_vec8"})
+        if (const void* v = addressPoint(find(name))) wireVtables.push_back(v);
+    if (signalVtables.size() != 8 || wireVtables.size() != 2) {
+        why = "signal classes not found";
+        return false;
+    }
+    // vvp_net_fun_t's vtable must hold its own methods in the order Functor declares them.
+    const char* const slots[FunctorSlots] = {
+        "_ZN13vvp_net_fun_tD1Ev",
+        "_ZN13vvp_net_fun_tD0Ev",
+        "_ZN13vvp_net_fun_t9recv_vec4E17vvp_sub_pointer_tI9vvp_net_tERK13vvp_vector4_tPPv",
+        "_ZN13vvp_net_fun_t9recv_vec8E17vvp_sub_pointer_tI9vvp_net_tERK13vvp_vector8_t",
+        "_ZN13vvp_net_fun_t9recv_realE17vvp_sub_pointer_tI9vvp_net_tEdPPv",
+        "_ZN13vvp_net_fun_t9recv_longE17vvp_sub_pointer_tI9vvp_net_tEl",
+        "_ZN13vvp_net_fun_t11recv_stringE17vvp_sub_pointer_tI9vvp_net_tERKNSt7__cxx1112basic_stringIcSt11char_"
+        "traitsIcESaIcEEEPPv",
+        "_ZN13vvp_net_fun_t11recv_objectE17vvp_sub_pointer_tI9vvp_net_tE12vvp_object_tPPv",
+        "_ZN13vvp_net_fun_t12recv_vec4_pvE17vvp_sub_pointer_tI9vvp_net_tERK13vvp_vector4_tjjjPPv",
+        "_ZN13vvp_net_fun_t12recv_vec8_pvE17vvp_sub_pointer_tI9vvp_net_tERK13vvp_vector8_tjjj",
+        "_ZN13vvp_net_fun_t12recv_long_pvE17vvp_sub_pointer_tI9vvp_net_tEljj",
+        "_ZN13vvp_net_fun_t10force_flagEb",
+    };
+    const auto* functorVtable = static_cast<void* const*>(addressPoint(find("_ZTV13vvp_net_fun_t")));
+    if (!functorVtable) {
+        why = "vvp_net_fun_t not found";
+        return false;
+    }
+    for (unsigned i = 0; i < FunctorSlots; ++i) {
+        void* method = find(slots[i]);
+        if (!method || functorVtable[i] != method) {
+            why = "vvp_net_fun_t slot " + std::to_string(i) + " differs";
+            return false;
+        }
+    }
+    started = true;
+    return true;
+}
+
+bool tapsStarted() { return started; }
+
+std::uint64_t tapTime() { return simulationTime(); }
+
+Tap* attachTap(vpiHandle signal, TapListener* listener, std::size_t id) {
+    if (!started || !signal) return nullptr;
+    const void* kind = vtableOf(signal);
+    NetNode* node = nullptr;
+    bool real = false;
+    if (oneOf(kind, signalVtables)) {
+        if (vtableOf(static_cast<const char*>(static_cast<const void*>(signal)) + SignalMsbOffset) != decConstVtable ||
+            vtableOf(static_cast<const char*>(static_cast<const void*>(signal)) + SignalLsbOffset) != decConstVtable)
+            return nullptr;
+        node = at<NetNode*>(signal, SignalNodeOffset);
+        if (!node || !node->fil || !oneOf(vtableOf(node->fil), wireVtables)) return nullptr;
+    } else if (kind == realVarVtable) {
+        node = at<NetNode*>(signal, RealVarNodeOffset);
+        if (!node || !node->fil || vtableOf(node->fil) != wireRealVtable) return nullptr;
+        real = true;
+    } else {
+        return nullptr;
+    }
+    const int width = real ? 1 : vpi_get(vpiSize, signal);
+    if (width < 1) return nullptr;
+
+    Tap* tap = new Tap;
+    tap->source_ = node;
+    tap->handle_ = signal;
+    tap->id_ = id;
+    tap->width_ = width;
+    tap->real_ = real;
+    tap->words_.assign(static_cast<std::size_t>(width + 31) / 32, VecWord{0, 0});
+    tap->readBack(); // the value now, silently: no listener yet
+    tap->listener_ = listener;
+    tap->node_.fun = tap;
+    tap->node_.port[0] = node->out;
+    node->out = reinterpret_cast<NetPtr>(&tap->node_);
+    return tap;
+}
+
+void detachTap(Tap* tap) {
+    if (!tap || !tap->listener_) return;
+    const NetPtr self = reinterpret_cast<NetPtr>(&tap->node_);
+    NetNode* source = tap->source_;
+    if (source->out == self) {
+        source->out = tap->node_.port[0];
+    } else {
+        for (NetPtr cur = source->out; cur != NoPort;) {
+            NetNode* n = nodeOf(cur);
+            NetPtr& next = n->port[portOf(cur)];
+            if (next == self) {
+                next = tap->node_.port[0];
+                break;
+            }
+            cur = next;
+        }
+    }
+    // port[0] stays: a propagation that reached this node still walks on to the rest.
+    tap->listener_ = nullptr;
+    retired().push_back(tap);
+}
+
+std::uint32_t Tap::usedBits(std::size_t word) const {
+    const int used = width_ - static_cast<int>(word) * 32;
+    return used >= 32 ? ~std::uint32_t(0) : (std::uint32_t(1) << used) - 1;
+}
+
+void Tap::take(const VecWord* fresh) {
+    if (!listener_) {
+        std::memcpy(words_.data(), fresh, words_.size() * sizeof(VecWord));
+        return;
+    }
+    const std::uint64_t now = simulationTime();
+    listener_->tapChanging(*this, now);
+    std::memcpy(words_.data(), fresh, words_.size() * sizeof(VecWord));
+    if (listener_) listener_->tapChanged(*this, now);
+}
+
+void Tap::recvVec4(const void*, const Vector4& bits, void*) {
+    if (!listener_) return;
+    if (real_ || bits.size != static_cast<unsigned>(width_)) return readBack();
+    const std::uint64_t* a = bits.a();
+    const std::uint64_t* b = bits.b();
+    const std::size_t count = words_.size();
+    fresh_.resize(count);
+    std::uint32_t diff = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned shift = (i & 1) * 32;
+        const std::uint32_t mask = usedBits(i);
+        const std::uint32_t aval = static_cast<std::uint32_t>(a[i / 2] >> shift) & mask;
+        const std::uint32_t bval = static_cast<std::uint32_t>(b[i / 2] >> shift) & mask;
+        fresh_[i] = VecWord{aval, bval};
+        diff |= (aval ^ words_[i].aval) | (bval ^ words_[i].bval);
+    }
+    if (diff) take(fresh_.data());
+}
+
+void Tap::readBack() {
+    s_vpi_value value;
+    if (real_) {
+        value.format = vpiRealVal;
+        vpi_get_value(handle_, &value);
+        if (value.format == vpiRealVal) recvReal(nullptr, value.value.real, nullptr);
+        return;
+    }
+    value.format = vpiVectorVal;
+    vpi_get_value(handle_, &value);
+    if (value.format != vpiVectorVal || !value.value.vector) return;
+    const std::size_t count = words_.size();
+    fresh_.resize(count);
+    bool differs = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t mask = usedBits(i);
+        const VecWord w{static_cast<std::uint32_t>(value.value.vector[i].aval) & mask,
+                        static_cast<std::uint32_t>(value.value.vector[i].bval) & mask};
+        fresh_[i] = w;
+        differs = differs || w.aval != words_[i].aval || w.bval != words_[i].bval;
+    }
+    if (differs) take(fresh_.data());
+}
+
+void Tap::recvReal(const void*, double value, void*) {
+    if (!real_) {
+        if (listener_) readBack();
+        return;
+    }
+    if (std::memcmp(&value, &realValue_, sizeof value) == 0) return;
+    if (!listener_) {
+        realValue_ = value;
+        return;
+    }
+    const std::uint64_t now = simulationTime();
+    listener_->tapChanging(*this, now);
+    realValue_ = value;
+    if (listener_) listener_->tapChanged(*this, now);
+}
+
+// Strength values, part selects and longs are rare on signal outputs: the signal's own value,
+// already updated by its filter, is read back instead of decoding them here.
+void Tap::recvVec8(const void*, const void*) {
+    if (listener_) readBack();
+}
+void Tap::recvLong(const void*, long) {
+    if (listener_) readBack();
+}
+void Tap::recvVec4Part(const void*, const Vector4&, unsigned, unsigned, unsigned, void*) {
+    if (listener_) readBack();
+}
+void Tap::recvVec8Part(const void*, const void*, unsigned, unsigned, unsigned) {
+    if (listener_) readBack();
+}
+void Tap::recvLongPart(const void*, long, unsigned, unsigned) {
+    if (listener_) readBack();
+}
+// Strings and objects do not reach the signals taps are put on.
+void Tap::recvString(const void*, const void*, void*) {}
+void Tap::recvObject(const void*, const void*, void*) {}
+
+} // namespace VvpInternals
+} // namespace OrvexEngine
