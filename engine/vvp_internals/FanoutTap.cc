@@ -246,16 +246,39 @@ void Tap::recvReal(const void*, double value, void*) {
     if (listener_) listener_->tapChanged(*this, now);
 }
 
-// Strength values, part selects and longs are rare on signal outputs: the signal's own value,
-// already updated by its filter, is read back instead of decoding them here.
+// Strength values and longs are rare on signal outputs: the signal's own value, already updated
+// by its filter, is read back instead of decoding them here.
 void Tap::recvVec8(const void*, const void*) {
     if (listener_) readBack();
 }
 void Tap::recvLong(const void*, long) {
     if (listener_) readBack();
 }
-void Tap::recvVec4Part(const void*, const Vector4&, unsigned, unsigned, unsigned, void*) {
-    if (listener_) readBack();
+// A part of the signal (a net with several part drivers): the part is put into a copy of the
+// value kept.
+void Tap::recvVec4Part(const void*, const Vector4& bits, unsigned base, unsigned width, unsigned vectorWidth, void*) {
+    if (!listener_) return;
+    if (real_ || vectorWidth != static_cast<unsigned>(width_) || bits.size != width || base + width > vectorWidth)
+        return readBack();
+    fresh_ = words_;
+    const std::uint64_t* a = bits.a();
+    const std::uint64_t* b = bits.b();
+    for (unsigned done = 0; done < width; done += 32) {
+        const unsigned count = width - done < 32 ? width - done : 32;
+        const std::uint32_t mask = count == 32 ? ~std::uint32_t(0) : (std::uint32_t(1) << count) - 1;
+        const std::uint32_t aval = static_cast<std::uint32_t>(a[done / 64] >> (done % 64)) & mask;
+        const std::uint32_t bval = static_cast<std::uint32_t>(b[done / 64] >> (done % 64)) & mask;
+        const unsigned at = base + done, word = at / 32, shift = at % 32;
+        fresh_[word].aval = (fresh_[word].aval & ~(mask << shift)) | (aval << shift);
+        fresh_[word].bval = (fresh_[word].bval & ~(mask << shift)) | (bval << shift);
+        if (shift && shift + count > 32) {
+            const unsigned back = 32 - shift;
+            fresh_[word + 1].aval = (fresh_[word + 1].aval & ~(mask >> back)) | (aval >> back);
+            fresh_[word + 1].bval = (fresh_[word + 1].bval & ~(mask >> back)) | (bval >> back);
+        }
+    }
+    for (std::size_t i = 0; i < words_.size(); ++i)
+        if (fresh_[i].aval != words_[i].aval || fresh_[i].bval != words_[i].bval) return take(fresh_.data());
 }
 void Tap::recvVec8Part(const void*, const void*, unsigned, unsigned, unsigned) {
     if (listener_) readBack();

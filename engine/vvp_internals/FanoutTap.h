@@ -11,7 +11,7 @@
 
 #include <vpi_user.h>
 
-#include "../VcdFormat.h"
+#include "VcdFormat.h"
 #include "VvpNet.h"
 
 namespace OrvexEngine {

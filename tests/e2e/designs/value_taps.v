@@ -1,4 +1,4 @@
-// Values followed through vvp's fan-out and through VPI alike: wide and narrow regs and nets, an
+// Values followed through vvp's fan-out and through VPI alike: wide and narrow regs and nets, a net driven in parts, an
 // integer, a real variable and a real net (a port), a strength-resolved net, a memory (left
 // out of VCD files, as vvp leaves it out), generate scopes, force and release of nets and
 // variables (whole, part and expression forces), several changes within one time step, and
@@ -22,6 +22,9 @@ module tb;
   wire [99:0] inv = ~big;
   wire [3:0] maybe = flip ? 4'bz1x0 : nib;
   wire wired;
+  wire [69:0] halves;  // two part drivers: the net's value arrives in parts
+  assign halves[29:0] = big[29:0];
+  assign halves[69:30] = {big[99:70], nib, 6'b0};
   tri1 pulled;
   reg [7:0] mem [0:3];
   assign wired = nib[0];
