@@ -2,6 +2,8 @@
 // thread the list through the receivers' input ports). GPL-2.0-or-later: see NOTICE in this folder.
 #include "FanoutTap.h"
 
+#include "Strengths.h"
+
 #include <dlfcn.h>
 
 #include <cstring>
@@ -41,6 +43,12 @@ bool oneOf(const void* vtable, const std::vector<const void*>& known) {
 }
 
 const NetPtr NoPort = 0;
+
+// Decoded strength values are compared with VPI's reading this many times before they are
+// trusted without it.
+int strengthChecks = 64;
+bool strengthsTrusted = true;
+
 
 std::vector<Tap*>& retired() {
     static auto* taps = new std::vector<Tap*>; // kept for the whole run, never freed
@@ -190,8 +198,10 @@ void Tap::take(const VecWord* fresh) {
 void Tap::recvVec4(const void*, const Vector4& bits, void*) {
     if (!listener_) return;
     if (real_ || bits.size != static_cast<unsigned>(width_)) return readBack();
-    const std::uint64_t* a = bits.a();
-    const std::uint64_t* b = bits.b();
+    takeWhole(bits.a(), bits.b());
+}
+
+void Tap::takeWhole(const std::uint64_t* a, const std::uint64_t* b) {
     const std::size_t count = words_.size();
     fresh_.resize(count);
     std::uint32_t diff = 0;
@@ -246,10 +256,11 @@ void Tap::recvReal(const void*, double value, void*) {
     if (listener_) listener_->tapChanged(*this, now);
 }
 
-// Strength values and longs are rare on signal outputs: the signal's own value, already updated
-// by its filter, is read back instead of decoding them here.
-void Tap::recvVec8(const void*, const void*) {
-    if (listener_) readBack();
+// Longs do not reach the signals taps are put on; should one come, the value is read back.
+void Tap::recvVec8(const void*, const Vector8& bits) {
+    if (!listener_) return;
+    if (real_ || bits.size != static_cast<unsigned>(width_) || !decode(bits)) return readBack();
+    takeWhole(strengthA_.data(), strengthB_.data());
 }
 void Tap::recvLong(const void*, long) {
     if (listener_) readBack();
@@ -260,9 +271,11 @@ void Tap::recvVec4Part(const void*, const Vector4& bits, unsigned base, unsigned
     if (!listener_) return;
     if (real_ || vectorWidth != static_cast<unsigned>(width_) || bits.size != width || base + width > vectorWidth)
         return readBack();
+    takePart(bits.a(), bits.b(), base, width);
+}
+
+void Tap::takePart(const std::uint64_t* a, const std::uint64_t* b, unsigned base, unsigned width) {
     fresh_ = words_;
-    const std::uint64_t* a = bits.a();
-    const std::uint64_t* b = bits.b();
     for (unsigned done = 0; done < width; done += 32) {
         const unsigned count = width - done < 32 ? width - done : 32;
         const std::uint32_t mask = count == 32 ? ~std::uint32_t(0) : (std::uint32_t(1) << count) - 1;
@@ -280,8 +293,55 @@ void Tap::recvVec4Part(const void*, const Vector4& bits, unsigned base, unsigned
     for (std::size_t i = 0; i < words_.size(); ++i)
         if (fresh_[i].aval != words_[i].aval || fresh_[i].bval != words_[i].bval) return take(fresh_.data());
 }
-void Tap::recvVec8Part(const void*, const void*, unsigned, unsigned, unsigned) {
-    if (listener_) readBack();
+void Tap::recvVec8Part(const void*, const Vector8& bits, unsigned base, unsigned width, unsigned vectorWidth) {
+    if (!listener_) return;
+    if (real_ || vectorWidth != static_cast<unsigned>(width_) || bits.size != width || base + width > vectorWidth ||
+        !decode(bits))
+        return readBack();
+    takePart(strengthA_.data(), strengthB_.data(), base, width);
+}
+
+bool Tap::decode(const Vector8& bits) {
+    if (!strengthsTrusted) return false;
+    const std::size_t words = (bits.size + 63) / 64;
+    strengthA_.assign(words, 0);
+    strengthB_.assign(words, 0);
+    const unsigned char* bytes = bits.data();
+    unsigned i = 0;
+    for (; i + 8 <= bits.size; i += 8) {
+        std::uint64_t a, b;
+        strengthPairs(bytes + i, a, b);
+        strengthA_[i / 64] |= a << (i % 64);
+        strengthB_[i / 64] |= b << (i % 64);
+    }
+    if (i < bits.size) {
+        unsigned char tail[8] = {};
+        std::memcpy(tail, bytes + i, bits.size - i);
+        std::uint64_t a, b;
+        strengthPairs(tail, a, b);
+        const std::uint64_t used = (std::uint64_t(1) << (bits.size - i)) - 1;
+        strengthA_[i / 64] |= (a & used) << (i % 64);
+        strengthB_[i / 64] |= (b & used) << (i % 64);
+    }
+    if (strengthChecks == 0) return true;
+    // The first values decoded are checked against what VPI reads (the filter has already taken
+    // them when the value is whole); one difference and strengths are always read back.
+    if (bits.size != static_cast<unsigned>(width_)) return true;
+    --strengthChecks;
+    s_vpi_value value;
+    value.format = vpiVectorVal;
+    vpi_get_value(handle_, &value);
+    if (value.format != vpiVectorVal || !value.value.vector) return strengthsTrusted = false;
+    for (std::size_t i = 0; i < words_.size(); ++i) {
+        const std::uint32_t mask = usedBits(i);
+        const unsigned shift = (i & 1) * 32;
+        if ((static_cast<std::uint32_t>(value.value.vector[i].aval) & mask) !=
+                (static_cast<std::uint32_t>(strengthA_[i / 2] >> shift) & mask) ||
+            (static_cast<std::uint32_t>(value.value.vector[i].bval) & mask) !=
+                (static_cast<std::uint32_t>(strengthB_[i / 2] >> shift) & mask))
+            return strengthsTrusted = false;
+    }
+    return true;
 }
 void Tap::recvLongPart(const void*, long, unsigned, unsigned) {
     if (listener_) readBack();

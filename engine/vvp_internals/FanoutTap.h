@@ -42,14 +42,15 @@ public:
     double realValue() const { return realValue_; }
 
     void recvVec4(const void* port, const Vector4& bits, void* context) override;
-    void recvVec8(const void* port, const void* bits) override;
+    void recvVec8(const void* port, const Vector8& bits) override;
     void recvReal(const void* port, double value, void* context) override;
     void recvLong(const void* port, long value) override;
     void recvString(const void* port, const void* text, void* context) override;
     void recvObject(const void* port, const void* object, void* context) override;
     void recvVec4Part(const void* port, const Vector4& bits, unsigned base, unsigned width, unsigned vectorWidth,
                       void* context) override;
-    void recvVec8Part(const void* port, const void* bits, unsigned base, unsigned width, unsigned vectorWidth) override;
+    void recvVec8Part(const void* port, const Vector8& bits, unsigned base, unsigned width,
+                      unsigned vectorWidth) override;
     void recvLongPart(const void* port, long value, unsigned base, unsigned width) override;
     void forceFlag(bool) override {}
 
@@ -57,7 +58,13 @@ private:
     friend Tap* attachTap(vpiHandle, TapListener*, std::size_t);
     friend void detachTap(Tap*);
     Tap() = default;
-    /// Anything but a whole 4-state vector: the signal's value is read back through VPI.
+    /// The whole value, or `width` bits of it from `base`, as vvp's a and b words.
+    void takeWhole(const std::uint64_t* a, const std::uint64_t* b);
+    void takePart(const std::uint64_t* a, const std::uint64_t* b, unsigned base, unsigned width);
+    /// Strength bytes as a and b words in `strengthA_`, `strengthB_`; false when they are not
+    /// (yet) trusted to give what VPI gives.
+    bool decode(const Vector8& bits);
+    /// Anything else: the signal's value, already updated by its filter, is read back through VPI.
     void readBack();
     void take(const VecWord* fresh);
     /// The mask of the bits of value word `word` below the width.
@@ -73,6 +80,7 @@ private:
     double realValue_ = 0;
     std::vector<VecWord> words_;
     std::vector<VecWord> fresh_;
+    std::vector<std::uint64_t> strengthA_, strengthB_;
 };
 
 /// Checks vvp's symbols and vtable layout once; false with `why` when taps cannot be used.

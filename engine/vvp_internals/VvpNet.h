@@ -46,6 +46,18 @@ struct Vector4 {
     const std::uint64_t* b() const { return size > 64 ? bWords : &bValue; }
 };
 
+/// vvp_vector8_t: one strength byte per bit, in place up to 8 bits. The 4-state value of a byte
+/// (vvp_scalar_t::value): z when no strength bit (0x77) is set, else 0 for 0x00 under 0x88, 1
+/// for 0x88, x otherwise.
+struct Vector8 {
+    unsigned size;
+    union {
+        const unsigned char* bytes;
+        unsigned char inPlace[sizeof(void*)];
+    };
+    const unsigned char* data() const { return size > sizeof(inPlace) ? bytes : inPlace; }
+};
+
 /// vvp_net_fun_t's virtual interface, slot for slot. Class arguments that vvp passes by value
 /// (vvp_net_ptr_t, vvp_object_t) have non-trivial destructors, so the ABI passes them by address:
 /// here they are plain pointers, never looked into.
@@ -53,14 +65,14 @@ class Functor {
 public:
     virtual ~Functor() = default;
     virtual void recvVec4(const void* port, const Vector4& bits, void* context) = 0;
-    virtual void recvVec8(const void* port, const void* bits) = 0;
+    virtual void recvVec8(const void* port, const Vector8& bits) = 0;
     virtual void recvReal(const void* port, double value, void* context) = 0;
     virtual void recvLong(const void* port, long value) = 0;
     virtual void recvString(const void* port, const void* text, void* context) = 0;
     virtual void recvObject(const void* port, const void* object, void* context) = 0;
     virtual void recvVec4Part(const void* port, const Vector4& bits, unsigned base, unsigned width,
                               unsigned vectorWidth, void* context) = 0;
-    virtual void recvVec8Part(const void* port, const void* bits, unsigned base, unsigned width,
+    virtual void recvVec8Part(const void* port, const Vector8& bits, unsigned base, unsigned width,
                               unsigned vectorWidth) = 0;
     virtual void recvLongPart(const void* port, long value, unsigned base, unsigned width) = 0;
     virtual void forceFlag(bool runNow) = 0;
