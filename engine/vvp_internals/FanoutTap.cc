@@ -203,6 +203,17 @@ void Tap::recvVec4(const void*, const Vector4& bits, void*) {
 
 void Tap::takeWhole(const std::uint64_t* a, const std::uint64_t* b) {
     const std::size_t count = words_.size();
+    if (count <= 2) {
+        // Up to 64 bits, the common case: one vvp word, compared without a copy.
+        const std::uint64_t mask = width_ >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << width_) - 1;
+        const std::uint64_t aval = a[0] & mask, bval = b[0] & mask;
+        const VecWord fresh[2] = {{static_cast<std::uint32_t>(aval), static_cast<std::uint32_t>(bval)},
+                                  {static_cast<std::uint32_t>(aval >> 32), static_cast<std::uint32_t>(bval >> 32)}};
+        if (fresh[0].aval == words_[0].aval && fresh[0].bval == words_[0].bval &&
+            (count == 1 || (fresh[1].aval == words_[1].aval && fresh[1].bval == words_[1].bval)))
+            return;
+        return take(fresh);
+    }
     fresh_.resize(count);
     std::uint32_t diff = 0;
     for (std::size_t i = 0; i < count; ++i) {

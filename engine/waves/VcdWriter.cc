@@ -509,6 +509,8 @@ void VcdWriter::markChanged(std::size_t index) {
 }
 
 void VcdWriter::tapChanging(VvpInternals::Tap& tap, std::uint64_t now) {
+    // Changed again in the same time step: nothing more to note (the common case in loops).
+    if (now == dirtyTime_ && vars_[tap.id()]->dirty) return;
     if (!enabled_ || limitReached_) return;
     noteChange(tap.id(), now);
 }
