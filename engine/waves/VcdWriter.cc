@@ -628,12 +628,16 @@ void VcdWriter::off() {
         if (var->active && !var->alias) writeX(*var);
     buffer_ += "$end\n";
     enabled_ = false;
+    // Nothing is recorded until on(): the taps and callbacks go, so the run does not pay for them.
+    for (auto& var : vars_) unfollow(*var);
     if (mode_ == Mode::Assembled) drain();
 }
 
 void VcdWriter::on() {
     if (enabled_) return;
     enabled_ = true;
+    for (auto& var : vars_)
+        if (var->active) follow(*var);
     if (!outputOpen()) return;
     if (!committed_) {
         commit();

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The engine's VCD and SAIF files are the same whether values are followed by taps in vvp's
 fan-out or by VPI callbacks (ORVEX_VVP_INTERNALS=off), through forces and releases from the
-shell, values set from the shell, a SAIF file closed halfway (its taps removed) and a restart.
+shell, values set from the shell, vcd off and on, a SAIF file closed halfway (its taps removed)
+and a restart.
 
 usage: value_taps_e2e.py <dir of orvex.vpi> [unittest args]
 """
@@ -32,7 +33,11 @@ def session(design, mechanism, folder):
         engine.blocking("run", str(42 * NS))
         engine.done("force-add", "/counter_tb/count", "-1", "-1", "77", "0", "dec")
         engine.done("force-add", "/counter_tb/doubled", "-1", "-1", "x5", "0", "hex")
-        engine.blocking("run", str(31 * NS))
+        engine.blocking("run", str(11 * NS))
+        engine.done("vcd-off")  # its taps unlinked until vcd-on
+        engine.blocking("run", str(9 * NS))
+        engine.done("vcd-on")
+        engine.blocking("run", str(11 * NS))
         engine.done("set-value", "/counter_tb/flag", "1", "bin")
         engine.done("force-remove", "/counter_tb/count")
         engine.blocking("run", str(17 * NS))
