@@ -20,7 +20,9 @@ DESIGNS = engine_e2e.DESIGNS
 FINISH_LINE = 44
 MECHANISMS = {"code": None, "reports": "off"}  # ORVEX_VVP_INTERNALS for each
 # What *ready says of each: the code is patched unless switched off.
-READY = {"code": "code", "reports": "reports: internals switched off"}
+# The value taps follow the same switch as the statement sites.
+READY = {"code": ("code", "fanout"),
+         "reports": ("reports: internals switched off", "vpi: internals switched off")}
 
 
 def start(vvp_file, mechanism):
@@ -72,7 +74,7 @@ class StatementSitesTest(unittest.TestCase):
         engine = start(vvp_file or self.design, mechanism)
         self.addCleanup(engine.close)
         ready = fields(engine.record())
-        self.assertEqual(ready["statements"], READY[mechanism], ready)
+        self.assertEqual((ready["statements"], ready["values"]), READY[mechanism], ready)
         return engine
 
     def test_breakpoint_hits_match_vvps_statement_reports(self):
