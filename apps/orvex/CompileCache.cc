@@ -173,7 +173,8 @@ void CompileCache::store(const std::string& key, const std::vector<std::string>&
     const std::string entry = folder_ + "/" + key;
     if (written && ::rename(temp.c_str(), entry.c_str()) != 0) {
         // A stale entry (a source changed) or one another session has just made: the new one
-        // replaces it, moved aside first so that readers find either the old or the new whole.
+        // replaces it, moved aside first so that the name never holds half an entry; a session
+        // reading the old one when it goes finds files missing and compiles instead.
         const std::string aside = temp + "-old";
         if (::rename(entry.c_str(), aside.c_str()) == 0) removeEntry(aside);
         written = ::rename(temp.c_str(), entry.c_str()) == 0;
@@ -214,7 +215,7 @@ void CompileCache::dropOldest(const std::string& keep) const {
     for (const Entry& entry : entries) {
         if (total <= limit_) break;
         if (entry.name == keep) continue;
-        // Moved aside first: a session reading it sees the entry whole or not at all.
+        // Moved aside first, as above: a session reading it either finishes or compiles.
         const std::string aside = folder_ + "/.drop-" + std::to_string(::getpid()) + "-" + entry.name;
         if (::rename((folder_ + "/" + entry.name).c_str(), aside.c_str()) == 0) removeEntry(aside);
         total -= entry.size;
