@@ -1,5 +1,5 @@
 // SigpipeGuard: block SIGPIPE around a write, and swallow the one a failed write raised.
-#include "client/SigpipeGuard.h"
+#include "orvex/SigpipeGuard.h"
 
 #include <pthread.h>
 
