@@ -5,19 +5,19 @@ import re
 import select
 import signal
 import subprocess
+import sys
 import tempfile
 import termios
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import processes  # noqa: E402  (the shared process and file plumbing)
 
 LAUNCHER = os.environ.get("ORVEX_LAUNCHER", "orvex")
 PROMPT = "Orvex> "
 
 
-def design(folder, name, text):
-    path = os.path.join(folder, name)
-    with open(path, "w") as f:
-        f.write(text)
-    return path
+design = processes.write_file
 
 
 class Session:
@@ -117,21 +117,9 @@ class Session:
 
 
 def engine_pids(launcher_pid):
-    """The engine processes (vvp) started by the launcher, from /proc."""
-    found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/stat" % entry) as f:
-                stat = f.read()
-        except OSError:
-            continue
-        name = stat[stat.index("(") + 1:stat.rindex(")")]
-        parent = int(stat[stat.rindex(")") + 2:].split()[1])
-        if parent == launcher_pid and name == "vvp":
-            found.append(int(entry))
-    return found
+    """The engine processes (vvp) started by the launcher."""
+    return [pid for pid in processes.children(launcher_pid, "vvp")
+            if (processes.stat(pid) or ("",))[0] == "vvp"]
 
 
 class Folder:

@@ -15,6 +15,9 @@ import threading
 import time
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import processes  # noqa: E402  (the shared process plumbing)
+
 MODULE_DIR = None
 DESIGNS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "designs")
 TIMEOUT = 10.0
@@ -138,20 +141,8 @@ def fields(line):
             for m in re.finditer(r'(?:^|,)([a-z-]+)="((?:[^"\\]|\\.)*)"', line)}
 
 
-def children_of(pid):
-    try:
-        with open("/proc/%d/task/%d/children" % (pid, pid)) as f:
-            return [int(p) for p in f.read().split()]
-    except OSError:
-        return []
-
-
-def alive(pid):
-    try:
-        with open("/proc/%d/stat" % pid) as f:
-            return f.read().split(")")[-1].split()[0] != "Z"
-    except OSError:
-        return False
+children_of = processes.children
+alive = processes.alive
 
 
 class EngineTest(unittest.TestCase):

@@ -3,10 +3,14 @@ interpreter on the X display). Used by the window tests and the stop-to-window b
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import threading
 import time
 import tkinter
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import processes  # noqa: E402  (the shared process plumbing)
 
 DESIGN = """
 `timescale 1ns/1ps
@@ -117,16 +121,7 @@ class Session:
         return False
 
     def viewer_pids(self):
-        out = subprocess.run(["pgrep", "-P", str(self.proc.pid)], capture_output=True, text=True).stdout
-        pids = []
-        for pid in out.split():
-            try:
-                with open("/proc/%s/comm" % pid) as f:
-                    if f.read().strip().startswith("gtkwave"):
-                        pids.append(int(pid))
-            except OSError:
-                pass
-        return pids
+        return processes.children(self.proc.pid, "gtkwave")
 
     def close(self):
         if self.proc.poll() is None:

@@ -9,8 +9,11 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
 import common  # noqa: E402  (the shared checker of the script tests)
+import processes  # noqa: E402  (the shared process and file plumbing)
 
 
 class Failures(common.Failures):
@@ -58,52 +61,11 @@ def setup():
     return folder.name
 
 
-def write(folder, name, text):
-    path = os.path.join(folder, name)
-    with open(path, "w") as f:
-        f.write(text)
-    return path
-
-
-def children(pid):
-    """The process ids whose parent is pid."""
-    found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/stat" % entry) as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-            if int(fields[1]) == pid:
-                found.append(int(entry))
-        except (OSError, IndexError, ValueError):
-            pass
-    return found
-
-
-def descendants(pid):
-    result = []
-    for child in children(pid):
-        result.append(child)
-        result.extend(descendants(child))
-    return result
-
-
-def command_line(pid):
-    try:
-        with open("/proc/%d/cmdline" % pid, "rb") as f:
-            return f.read().split(b"\0")
-    except OSError:
-        return []
-
-
-def alive(pid):
-    try:
-        with open("/proc/%d/stat" % pid) as f:
-            state = f.read().rsplit(")", 1)[1].split()[0]
-        return state != "Z"
-    except OSError:
-        return False
+write = processes.write_file
+children = processes.children
+descendants = processes.descendants
+command_line = processes.command_line
+alive = processes.alive
 
 
 class Session:
