@@ -10,14 +10,18 @@ import tempfile
 import termios
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-import processes  # noqa: E402  (the shared process and file plumbing)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import procs  # noqa: E402
 
 LAUNCHER = os.environ.get("ORVEX_LAUNCHER", "orvex")
 PROMPT = "Orvex> "
 
 
-design = processes.write_file
+def design(folder, name, text):
+    path = os.path.join(folder, name)
+    with open(path, "w") as f:
+        f.write(text)
+    return path
 
 
 class Session:
@@ -118,8 +122,7 @@ class Session:
 
 def engine_pids(launcher_pid):
     """The engine processes (vvp) started by the launcher."""
-    return [pid for pid in processes.children(launcher_pid, "vvp")
-            if (processes.stat(pid) or ("",))[0] == "vvp"]
+    return procs.engines(launcher_pid)
 
 
 class Folder:

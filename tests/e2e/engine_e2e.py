@@ -15,8 +15,7 @@ import threading
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-import processes  # noqa: E402  (the shared process plumbing)
+from procs import alive, children
 
 MODULE_DIR = None
 DESIGNS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "designs")
@@ -139,10 +138,6 @@ def fields(line):
     """The top-level text fields of a record: name="value" pairs (nested values left out)."""
     return {m.group(1): bytes(m.group(2), "utf-8").decode("unicode_escape")
             for m in re.finditer(r'(?:^|,)([a-z-]+)="((?:[^"\\]|\\.)*)"', line)}
-
-
-children_of = processes.children
-alive = processes.alive
 
 
 class EngineTest(unittest.TestCase):
@@ -366,7 +361,7 @@ class EngineTest(unittest.TestCase):
         self.assertTrue(engine.record().startswith("*ready"))
         engine.blocking("restart")
         engine.done("run-all")  # the end of input must also end a running simulation
-        pids = [engine.proc.pid] + children_of(engine.proc.pid)
+        pids = [engine.proc.pid] + children(engine.proc.pid)
         self.assertEqual(len(pids), 2, pids)
         engine.close()
         deadline = time.time() + TIMEOUT

@@ -9,8 +9,23 @@ import threading
 import time
 import tkinter
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-import processes  # noqa: E402  (the shared process plumbing)
+failures = []
+
+
+def check(condition, message):
+    """Notes a failed check at once (a window test runs long); the script goes on."""
+    if not condition:
+        failures.append(message)
+        print("FAIL:", message, flush=True)
+
+
+def finish():
+    """Ends the test script: status 1 after any failed check."""
+    if failures:
+        print("%d failure(s)" % len(failures))
+        sys.exit(1)
+    print("ok")
+
 
 DESIGN = """
 `timescale 1ns/1ps
@@ -121,7 +136,16 @@ class Session:
         return False
 
     def viewer_pids(self):
-        return processes.children(self.proc.pid, "gtkwave")
+        out = subprocess.run(["pgrep", "-P", str(self.proc.pid)], capture_output=True, text=True).stdout
+        pids = []
+        for pid in out.split():
+            try:
+                with open("/proc/%s/comm" % pid) as f:
+                    if f.read().strip().startswith("gtkwave"):
+                        pids.append(int(pid))
+            except OSError:
+                pass
+        return pids
 
     def close(self):
         if self.proc.poll() is None:

@@ -9,11 +9,9 @@ import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-sys.path.insert(0, os.path.join(HERE, "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import common  # noqa: E402  (the shared checker of the script tests)
-import processes  # noqa: E402  (the shared process and file plumbing)
+from procs import alive, command_line, engines  # noqa: E402
 
 
 class Failures(common.Failures):
@@ -61,11 +59,11 @@ def setup():
     return folder.name
 
 
-write = processes.write_file
-children = processes.children
-descendants = processes.descendants
-command_line = processes.command_line
-alive = processes.alive
+def write(folder, name, text):
+    path = os.path.join(folder, name)
+    with open(path, "w") as f:
+        f.write(text)
+    return path
 
 
 class Session:
@@ -90,14 +88,12 @@ class Session:
         """Waits until the engine (vvp) runs; returns its pid and notes the work folder."""
         deadline = time.time() + timeout
         while time.time() < deadline:
-            for pid in descendants(self.process.pid):
-                words = command_line(pid)
-                if words and os.path.basename(words[0]) == b"vvp":
-                    self.engines.add(pid)
-                    for word in words:
-                        if word.endswith(b"design.vvp"):
-                            self.workdir = os.path.dirname(word.decode())
-                    return pid
+            for pid in engines(self.process.pid, deep=True):
+                self.engines.add(pid)
+                for word in command_line(pid):
+                    if word.endswith(b"design.vvp"):
+                        self.workdir = os.path.dirname(word.decode())
+                return pid
             if self.process.poll() is not None:
                 break
             time.sleep(0.05)
@@ -105,8 +101,7 @@ class Session:
 
     def engine_processes(self):
         """Every vvp of this session now (the engine and a restarted child)."""
-        found = [p for p in descendants(self.process.pid)
-                 if command_line(p)[:1] and os.path.basename(command_line(p)[0]) == b"vvp"]
+        found = engines(self.process.pid, deep=True)
         self.engines.update(found)
         return found
 
