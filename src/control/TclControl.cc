@@ -69,4 +69,6 @@ void TclControl::requestLeave() { impl_->leaveRequested = true; }
 
 void TclControl::setEarlierHistory(const std::vector<std::string>& lines) { impl_->earlierHistory = lines; }
 
+void TclControl::setStartupCommands(const std::string& script) { impl_->startupCommands = script; }
+
 } // namespace Tavrin

@@ -77,6 +77,8 @@ public:
 
     // Start-up (defined with the shell start-up).
     int startTcl(const char* programName, const char* batchFile, int (*appInit)(Tcl_Interp*));
+    /// The batch file or the startup commands stopped with an error: says so and leaves.
+    void startupScriptFailed(Tcl_Interp* tclInterp, const std::string& what);
     int applicationInit(Tcl_Interp* interp);
     /// The read-evaluate loop on the interpreter's standard channels; leaves only by unwinding.
     [[noreturn]] void runShell(const char* programName, int (*appInit)(Tcl_Interp*));
@@ -132,6 +134,7 @@ public:
     /// Set while the shell records earlier history: the command trace writes nothing.
     bool quietTrace = false;
     std::vector<std::string> earlierHistory;
+    std::string startupCommands; // run after the batch file, before standard input
 
 private:
     bool reportingEngineFailure = false;
