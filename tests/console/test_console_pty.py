@@ -27,7 +27,8 @@ module top;
   generate for (g = 0; g < 2; g = g + 1) begin : lane
     inverter unit(.a(stimulus), .y(outs[g]));
   end endgenerate
-  initial #10 $display("done");
+  // Icarus keeps only the memories a design uses.
+  initial begin memory[1] = 8'h5a; #10 $display("done"); end
 endmodule
 """
 
@@ -270,12 +271,19 @@ class Interrupt(unittest.TestCase):
                 # A run that would last for hours ends at once and the shell goes on.
                 start = len(s.text)
                 s.type("run all\r")
-                time.sleep(1.5)
+                s.wait_for(r"\rRunning: ", start=start)  # the progress line is up
                 self.assertEqual(s.prompts(start), 0)
                 stopped = time.monotonic()
                 s.type("\x03")
                 s.wait_prompts(4, timeout=10)
                 print("Ctrl-C stopped the run in %.3f s" % (time.monotonic() - stopped))
+                # One line says where: the time, the reason and the statement's place; the
+                # progress line is gone.
+                lines = screen_lines(s.text[start:])
+                self.assertRegex(lines[-2], r'^Stopped at time : \d+ [pnum]?s : Stop requested'
+                                            r' : File "[^"]*endless\.v" Line \d+$')
+                self.assertEqual(lines[-1], PROMPT)
+                self.assertNotIn("Running:", "".join(lines))
                 self.assertIn("ticks", s.command("show value ticks"))
                 s.type("quit\r")
                 self.assertEqual(s.finish(), 0)
@@ -325,21 +333,28 @@ class Completion(unittest.TestCase):
                 s.command("bp a\t nofile.v 3")           # a subcommand word
                 s.command("source stim\t")               # a file name
                 s.command("scope /to\t")                 # a scope from the top
+                s.command("describe mem\t")              # a memory
+                # A generate scope completes as one Tcl word, and so does what lies below it.
+                s.command("describe la\t0\tu\t")
                 # A second Tab lists the choices: options from the usage text ...
                 start = len(s.text)
                 s.type("quit -\t\t")
                 s.wait_for(r"-f\s+-s", start=start)
-                # ... and the current scope's objects and generate scopes (the design data does
-                # not list memories yet, so none is expected here).
+                # ... and the current scope's objects, memories and generate scopes.
                 start = len(s.text)
                 s.type("\x15describe \t\t")
-                s.wait_for(r"lane\[0\]/\s+lane\[1\]/\s+outs\s+stimulus", start=start)
+                s.wait_for(r"lane\\\[0\\\]/\s+lane\\\[1\\\]/\s+memory\s+outs\s+stimulus", start=start)
                 s.type("\x15")
                 lines = re.findall(r"^\s*\d+  (.*?)\r?$", s.command("history"), re.M)
                 self.assertIn("scope", lines)
                 self.assertIn("bp add  nofile.v 3", lines)
                 self.assertIn("source stimulus_file.tcl", lines)
                 self.assertIn("scope /top/", lines)
+                self.assertIn("describe memory", lines)
+                self.assertIn("describe lane\\[0\\]/unit/", lines)
+                # The completed names are names the commands take.
+                self.assertIn("Path: {/top/lane[0]/unit}", s.text)
+                self.assertIn("Path: {/top/memory}", s.text)
                 s.type("quit\r")
                 self.assertEqual(s.finish(), 0)
             finally:
