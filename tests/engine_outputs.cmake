@@ -4,33 +4,32 @@
 #  - orvex_outputs_test.vpi: the output requests in a VPI module of their own, driven by the
 #    design through $orvex_request, for end-to-end checks against vvp's own $dumpvars output.
 set(OUTPUTS_PURE_SOURCES
-    ${CMAKE_SOURCE_DIR}/engine/VcdFormat.cc
-    ${CMAKE_SOURCE_DIR}/engine/SaifActivity.cc
-    ${CMAKE_SOURCE_DIR}/engine/SdfParser.cc
-    ${CMAKE_SOURCE_DIR}/engine/SdfDelays.cc
-    ${CMAKE_SOURCE_DIR}/engine/DesignInfoFile.cc
-    ${CMAKE_SOURCE_DIR}/engine/WaveDatabaseFile.cc)
+    ${CMAKE_SOURCE_DIR}/engine/waves/VcdFormat.cc
+    ${CMAKE_SOURCE_DIR}/engine/waves/SaifActivity.cc
+    ${CMAKE_SOURCE_DIR}/engine/sdf/SdfParser.cc
+    ${CMAKE_SOURCE_DIR}/engine/sdf/SdfDelays.cc
+    ${CMAKE_SOURCE_DIR}/engine/design/DesignInfoFile.cc
+    ${CMAKE_SOURCE_DIR}/engine/waves/WaveDatabaseFile.cc)
 file(GLOB OUTPUTS_UNIT_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/engine_unit/*.cc)
 add_executable(orvex_outputs_unit_tests ${OUTPUTS_UNIT_SOURCES} ${OUTPUTS_PURE_SOURCES})
-target_include_directories(orvex_outputs_unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/engine)
+target_include_directories(orvex_outputs_unit_tests PRIVATE ${ORVEX_ENGINE_INCLUDE_DIRS})
 target_link_libraries(orvex_outputs_unit_tests PRIVATE OrvexProtocol GTest::gtest GTest::gtest_main)
 gtest_discover_tests(orvex_outputs_unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 60)
 
 if(IVERILOG_INCLUDE_DIR)
+  # The waveform writers and SDF whole, with the parts of design data and the core they call.
   file(GLOB OUTPUTS_ENGINE_SOURCES CONFIGURE_DEPENDS
-       ${CMAKE_SOURCE_DIR}/engine/Vcd*.cc ${CMAKE_SOURCE_DIR}/engine/Ntrace*.cc
-       ${CMAKE_SOURCE_DIR}/engine/Saif*.cc ${CMAKE_SOURCE_DIR}/engine/Sdf*.cc
-       ${CMAKE_SOURCE_DIR}/engine/Specify*.cc ${CMAKE_SOURCE_DIR}/engine/Output*.cc
-       ${CMAKE_SOURCE_DIR}/engine/DesignInfo*.cc ${CMAKE_SOURCE_DIR}/engine/Connection*.cc
-       ${CMAKE_SOURCE_DIR}/engine/WaveDatabaseFile.cc ${CMAKE_SOURCE_DIR}/engine/RestartState.cc
-       ${CMAKE_SOURCE_DIR}/engine/DesignPaths.cc ${CMAKE_SOURCE_DIR}/engine/DataObjects.cc)
+       ${CMAKE_SOURCE_DIR}/engine/waves/*.cc ${CMAKE_SOURCE_DIR}/engine/sdf/*.cc
+       ${CMAKE_SOURCE_DIR}/engine/design/OutputVpi.cc ${CMAKE_SOURCE_DIR}/engine/design/DesignInfo*.cc
+       ${CMAKE_SOURCE_DIR}/engine/design/ConnectionCommands.cc
+       ${CMAKE_SOURCE_DIR}/engine/design/DesignPaths.cc ${CMAKE_SOURCE_DIR}/engine/design/DataObjects.cc)
   add_library(orvex_outputs_test MODULE ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/OutputsHarness.cc
               ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/CoreStandIn.cc
-              ${OUTPUTS_ENGINE_SOURCES} ${CMAKE_SOURCE_DIR}/engine/EngineCommands.cc
-              ${CMAKE_SOURCE_DIR}/engine/RestartState.cc)
+              ${OUTPUTS_ENGINE_SOURCES} ${CMAKE_SOURCE_DIR}/engine/core/EngineCommands.cc
+              ${CMAKE_SOURCE_DIR}/engine/core/RestartState.cc)
   set_target_properties(orvex_outputs_test PROPERTIES PREFIX "" SUFFIX ".vpi"
                         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/test)
-  target_include_directories(orvex_outputs_test PRIVATE ${IVERILOG_INCLUDE_DIR} ${CMAKE_SOURCE_DIR}/engine)
+  target_include_directories(orvex_outputs_test PRIVATE ${IVERILOG_INCLUDE_DIR} ${ORVEX_ENGINE_INCLUDE_DIRS})
   target_link_libraries(orvex_outputs_test PRIVATE OrvexProtocolPlugin)
   orvex_uninstrumented(orvex_outputs_test)
 
