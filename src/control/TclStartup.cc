@@ -255,6 +255,10 @@ int TclControlImpl::applicationInit(Tcl_Interp* tclInterp) {
 }
 
 void TclControlImpl::startupScriptFailed(Tcl_Interp* tclInterp, const std::string& what) {
+    // Our commands have told their error already and leave no result; Tcl's own errors have
+    // only the result to say what went wrong.
+    const std::string message = Tcl_GetStringResult(tclInterp);
+    if (!message.empty()) print(message, true);
     print(what + " encountered an error in line " + std::to_string(Tcl_GetErrorLine(tclInterp)) +
               ". Simulator is exiting.",
           true);

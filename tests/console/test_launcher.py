@@ -120,6 +120,10 @@ class BatchStatus(unittest.TestCase):
             self.assertEqual(done.returncode, 1)
             self.assertEqual(design_lines(done.stdout), ["D: simple 5"])
             self.assertIn("Error in line 1 of standard input.", done.stderr)
+            # A Tcl error says what it is too.
+            done = orvex(folder, ["-do", "error boom"], "")
+            self.assertEqual(done.returncode, 1)
+            self.assertIn("boom\nCommands given on the command line encountered an error", done.stdout)
             done = orvex(folder, ["-do"], "")
             self.assertEqual(done.returncode, 2)
             self.assertIn("-do needs a value", done.stderr)
