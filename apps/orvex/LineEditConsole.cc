@@ -41,7 +41,7 @@ LineEditConsole::LineEditConsole(HistoryFile* history, Completer completer)
     rl_catch_signals = 0;
     rl_getc_function = readKey;
     rl_attempted_completion_function = complete;
-    // The editor's own list less the backslash: an escaped name (lane\\[0\\]/unit) is one word.
+    // The editor's own list less the backslash: an escaped name (lane\[0\]/unit) is one word.
     static char breaks[] = " \t\n\"'`@$><=;|&{(";
     rl_completer_word_break_characters = breaks;
     rl_basic_word_break_characters = breaks;
