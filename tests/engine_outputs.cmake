@@ -4,6 +4,7 @@
 #  - orvex_outputs_test.vpi: the output requests in a VPI module of their own, driven by the
 #    design through $orvex_request, for end-to-end checks against vvp's own $dumpvars output.
 set(OUTPUTS_PURE_SOURCES
+    ${CMAKE_SOURCE_DIR}/engine/vvp_internals/Strengths.cc
     ${CMAKE_SOURCE_DIR}/engine/waves/VcdFormat.cc
     ${CMAKE_SOURCE_DIR}/engine/waves/SaifActivity.cc
     ${CMAKE_SOURCE_DIR}/engine/sdf/SdfParser.cc
@@ -22,7 +23,9 @@ if(IVERILOG_INCLUDE_DIR)
        ${CMAKE_SOURCE_DIR}/engine/waves/*.cc ${CMAKE_SOURCE_DIR}/engine/sdf/*.cc
        ${CMAKE_SOURCE_DIR}/engine/design/OutputVpi.cc ${CMAKE_SOURCE_DIR}/engine/design/DesignInfo*.cc
        ${CMAKE_SOURCE_DIR}/engine/design/ConnectionCommands.cc
-       ${CMAKE_SOURCE_DIR}/engine/design/DesignPaths.cc ${CMAKE_SOURCE_DIR}/engine/design/DataObjects.cc)
+       ${CMAKE_SOURCE_DIR}/engine/design/DesignPaths.cc ${CMAKE_SOURCE_DIR}/engine/design/DataObjects.cc
+       ${CMAKE_SOURCE_DIR}/engine/run/VvpInternalsSwitch.cc ${CMAKE_SOURCE_DIR}/engine/vvp_internals/FanoutTap.cc
+       ${CMAKE_SOURCE_DIR}/engine/vvp_internals/Strengths.cc)
   add_library(orvex_outputs_test MODULE ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/OutputsHarness.cc
               ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/CoreStandIn.cc
               ${OUTPUTS_ENGINE_SOURCES} ${CMAKE_SOURCE_DIR}/engine/core/EngineCommands.cc

@@ -22,6 +22,8 @@
 #include "ProcessSpawn.h"
 #include "orvex/DataConversion.h"
 #include "orvex/Exceptions.h"
+#include "orvex/LineSplitter.h"
+#include "orvex/SigpipeGuard.h"
 
 namespace Tavrin {
 
@@ -48,41 +50,11 @@ void traceLine(const char* prefix, const std::string& line) {
     std::fflush(stderr);
 }
 
-// The words of a command line with their double quotes removed.
-std::vector<std::string> commandWords(const StringBase& commandLine) {
-    int count = 0;
-    char** words = DataConversion::splitCommandLine(commandLine.c_str(), count);
-    std::vector<std::string> result;
-    for (int i = 0; i < count; ++i) {
-        std::string word;
-        for (const char* c = words[i]; *c; ++c)
-            if (*c != '"')
-                word += *c;
-        result.push_back(word);
-    }
-    DataConversion::freeWords(words);
-    return result;
-}
-
 // Writes all of `data` to a non-blocking pipe before the deadline. A pipe whose reader has gone
 // gives EPIPE; the SIGPIPE that comes with it is blocked on this thread and taken back, so that
 // it never ends the host process.
 bool writeAll(int fd, const std::string& data, Clock::time_point deadline) {
-    sigset_t pipeSignal, previous;
-    sigemptyset(&pipeSignal);
-    sigaddset(&pipeSignal, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
-    // A SIGPIPE can only be pending for this thread already if the thread had it blocked: one
-    // that was not blocked would have been delivered. Only then is the pending set asked for,
-    // so that the usual write costs two signal-mask calls and no more.
-    const bool wasBlocked = sigismember(&previous, SIGPIPE) == 1;
-    bool wasPending = false;
-    if (wasBlocked) {
-        sigset_t pending;
-        sigpending(&pending);
-        wasPending = sigismember(&pending, SIGPIPE) == 1;
-    }
-
+    SigpipeGuard noSigpipe;
     bool ok = true;
     std::size_t written = 0;
     while (written < data.size()) {
@@ -107,12 +79,7 @@ bool writeAll(int fd, const std::string& data, Clock::time_point deadline) {
         poll(&p, 1, static_cast<int>(std::min<long long>(left.count() + 1, 1000)));
     }
 
-    if (!ok && errno == EPIPE && !wasPending) {
-        const timespec zero{0, 0};
-        sigtimedwait(&pipeSignal, nullptr, &zero);
-    }
-    if (!wasBlocked) // otherwise the mask is unchanged
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    if (!ok && errno == EPIPE) noSigpipe.consume();
     return ok;
 }
 
@@ -185,16 +152,7 @@ bool BoostProcessTransport::Impl::processExited() const {
 
 void BoostProcessTransport::Impl::deliverRecords(std::string& pending, const char* data,
                                                  std::size_t size) {
-    // Only the new bytes can hold a line end: a long line (a large design) arriving in many
-    // chunks is not searched again from its start each time.
-    std::size_t searchFrom = pending.size();
-    pending.append(data, size);
-    std::size_t begin = 0;
-    std::size_t end;
-    while ((end = pending.find('\n', searchFrom)) != std::string::npos) {
-        std::string line = pending.substr(begin, end - begin);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    appendAndTakeLines(pending, data, size, [this](const std::string& line) {
         if (trace)
             traceLine("<< ", line);
         // The engine writes the design's output before an event that follows it; take whatever
@@ -204,10 +162,7 @@ void BoostProcessTransport::Impl::deliverRecords(std::string& pending, const cha
                 if (*fd >= 0)
                     readSome(*fd, nullptr, ReadSlice);
         notifyListener([&](IProcessTransportListener& l) { l.recordReceived(line); });
-        begin = end + 1;
-        searchFrom = begin;
-    }
-    pending.erase(0, begin);
+    });
     // A long answer still arriving is the engine at work, not a hung one.
     if (!pending.empty())
         notifyListener([](IProcessTransportListener& l) { l.recordUnderway(); });
@@ -398,7 +353,7 @@ void BoostProcessTransport::start(const StringBase& commandLine) {
     }
 
     impl_->notifyListener([](IProcessTransportListener& l) { l.transportStarted(); });
-    const std::vector<std::string> words = commandWords(commandLine);
+    const std::vector<std::string> words = DataConversion::commandLineWords(commandLine);
     SpawnedProcess process;
     std::string error;
     if (!spawnEngine(words, process, error)) {

@@ -60,6 +60,17 @@ char** splitCommandLine(const char* commandLine, int& count) {
     return result;
 }
 
+std::vector<std::string> commandLineWords(const std::string& commandLine) {
+    std::vector<std::string> words = splitWords(commandLine.c_str());
+    for (std::string& word : words) {
+        std::string bare;
+        for (char c : word)
+            if (c != '"') bare += c;
+        word = std::move(bare);
+    }
+    return words;
+}
+
 void freeWords(char** words) {
     if (!words) return;
     for (char** word = words; *word; ++word) Platform::freeText(*word);

@@ -12,6 +12,9 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "orvex/LineSplitter.h"
+#include "orvex/SigpipeGuard.h"
+
 namespace OrvexGui {
 
 namespace {
@@ -19,13 +22,7 @@ namespace {
 // A viewer closed by hand leaves a pipe without reader: the write fails with EPIPE, and the
 // SIGPIPE it raises (blocked here) is taken away, never delivered to the shell.
 bool writeAll(int fd, const std::string& text) {
-    sigset_t pipeSignal, old;
-    sigemptyset(&pipeSignal);
-    sigaddset(&pipeSignal, SIGPIPE);
-    sigset_t pending;
-    sigpending(&pending);
-    const bool wasPending = sigismember(&pending, SIGPIPE) == 1;
-    pthread_sigmask(SIG_BLOCK, &pipeSignal, &old);
+    Tavrin::SigpipeGuard noSigpipe;
     const char* p = text.data();
     std::size_t left = text.size();
     bool ok = true;
@@ -39,11 +36,7 @@ bool writeAll(int fd, const std::string& text) {
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (!ok && errno == EPIPE && !wasPending) {
-        const timespec zero = {0, 0};
-        sigtimedwait(&pipeSignal, nullptr, &zero);
-    }
-    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    if (!ok && errno == EPIPE) noSigpipe.consume();
     return ok;
 }
 
@@ -152,21 +145,18 @@ void ViewerProcess::readLoop() {
         const ssize_t n = ::read(fromViewer_, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
-        pending.append(chunk, static_cast<std::size_t>(n));
-        std::size_t nl;
-        while ((nl = pending.find('\n')) != std::string::npos) {
-            const std::string line = pending.substr(0, nl);
-            pending.erase(0, nl + 1);
+        const auto size = static_cast<std::size_t>(n);
+        Tavrin::appendAndTakeLines(pending, chunk, size, [this](const std::string& line) {
             std::uint64_t tag = 0;
             Reply reply;
-            if (!parseReply(line, tag, reply)) continue;
+            if (!parseReply(line, tag, reply)) return;
             std::lock_guard<std::mutex> guard(mutex_);
             auto found = wanted_.find(tag);
-            if (found == wanted_.end()) continue;
+            if (found == wanted_.end()) return;
             if (found->second) replies_[tag] = std::move(reply);
             wanted_.erase(found);
             replied_.notify_all();
-        }
+        });
     }
     std::lock_guard<std::mutex> guard(mutex_);
     gone_ = true;

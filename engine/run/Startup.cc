@@ -20,6 +20,7 @@
 #include "Snapshot.h"
 #include "StatementHook.h"
 #include "StatementSites.h"
+#include "ValueTaps.h"
 #include "Wire.h"
 
 namespace OrvexEngine {
@@ -85,6 +86,7 @@ PLI_INT32 stopCalled(PLI_BYTE8*) {
 
 PLI_INT32 startOfSimulation(p_cb_data) {
     startStatementMechanism();
+    startValueTaps();
     ChildStart start = keepSnapshot();
     Wire::startReader(std::move(start.pending), std::move(start.partial));
     watchForFatal();
@@ -92,7 +94,8 @@ PLI_INT32 startOfSimulation(p_cb_data) {
         sendEvent("ready", Orvex::Mi::Value::tuple()
                                .add("version", "1")
                                .add("resolution", precisionExponent())
-                               .add("statements", statementMechanism()));
+                               .add("statements", statementMechanism())
+                               .add("values", valueMechanism()));
     } else {
         for (const auto& line : start.replay) replayRequest(line);
         runPauseHooks();

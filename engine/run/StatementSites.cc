@@ -1,12 +1,8 @@
 // Choosing and driving the statement mechanism (see StatementSites.h).
 #include "StatementSites.h"
 
-#include <cstdlib>
-#include <cstring>
-
-#include <vpi_user.h>
-
 #include "Breakpoints.h"
+#include "VvpInternalsSwitch.h"
 #include "vvp_internals/StatementPatch.h"
 
 namespace OrvexEngine {
@@ -15,22 +11,12 @@ namespace {
 std::string mechanism = "reports";
 bool active = false;
 int armedVersion = -1;
-
-bool knownVvp() {
-    s_vpi_vlog_info info{};
-    if (!vpi_get_vlog_info(&info) || !info.product || !info.version) return false;
-    return std::strcmp(info.product, "Icarus Verilog") == 0 && std::strncmp(info.version, "11.0 ", 5) == 0;
-}
 } // namespace
 
 void startStatementSites(bool* showFileLine) {
-    const char* setting = std::getenv("ORVEX_VVP_INTERNALS");
-    if (setting && std::strcmp(setting, "off") == 0) {
-        mechanism = "reports: internals switched off";
-        return;
-    }
-    if (!knownVvp()) {
-        mechanism = "reports: not vvp 11.0";
+    const std::string refused = vvpInternalsRefusal();
+    if (!refused.empty()) {
+        mechanism = "reports: " + refused;
         return;
     }
     std::string why;

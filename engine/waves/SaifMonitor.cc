@@ -13,7 +13,9 @@
 #include "OutputHooks.h"
 #include "OutputVpi.h"
 #include "SaifActivity.h"
+#include "ValueTaps.h"
 #include "VcdFormat.h"
+#include "vvp_internals/FanoutTap.h"
 
 namespace OrvexEngine {
 
@@ -25,6 +27,7 @@ using Args = std::vector<std::string>;
 struct Net {
     vpiHandle handle = nullptr;
     vpiHandle callback = nullptr;
+    VvpInternals::Tap* tap = nullptr; // follows the value instead of `callback`
     std::string name;
     bool vector = false;
     int msb = 0, lsb = 0;
@@ -54,7 +57,7 @@ std::string currentBits(vpiHandle object, int width) {
     return bitsOf(value.format == vpiVectorVal ? value.value.vector : nullptr, width);
 }
 
-class SaifMonitor {
+class SaifMonitor : private VvpInternals::TapListener {
 public:
     void open(vpiHandle scope, const std::string& file, bool allnets, int levels) {
         if (fd_ >= 0) throw EngineError("saif-open: " + file_ + " is still open; close it first");
@@ -108,6 +111,8 @@ public:
             net.activity->finish(now);
             if (net.callback) vpi_remove_cb(net.callback);
             net.callback = nullptr;
+            VvpInternals::detachTap(net.tap);
+            net.tap = nullptr;
         }
         const std::string text = saifText(header, convert(top_));
         const bool ok = ::write(fd_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
@@ -138,6 +143,11 @@ public:
     }
 
 private:
+    void tapChanging(VvpInternals::Tap&, std::uint64_t) override {}
+    void tapChanged(VvpInternals::Tap& tap, std::uint64_t now) override {
+        changed(tap.id(), reinterpret_cast<const s_vpi_vecval*>(tap.words()), now);
+    }
+
     void fill(Instance& inst, vpiHandle scope, int levels) {
         const char* name = vpi_get_str(vpiName, scope);
         inst.name = name ? name : "?";
@@ -257,6 +267,10 @@ PLI_INT32 netChanged(p_cb_data data) {
 }
 
 void SaifMonitor::follow(std::size_t index) {
+    if (valueTapsActive()) {
+        nets_[index].tap = VvpInternals::attachTap(nets_[index].handle, this, index);
+        if (nets_[index].tap) return;
+    }
     static s_vpi_time simTime = {vpiSimTime, 0, 0, 0.0};
     // A single bit comes cheaper from vvp as a scalar than as a vector.
     static s_vpi_value vectorValue = {vpiVectorVal, {nullptr}};

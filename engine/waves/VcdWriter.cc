@@ -10,6 +10,7 @@
 #include "EngineCommands.h"
 #include "OutputHooks.h"
 #include "OutputVpi.h"
+#include "ValueTaps.h"
 #include "VcdFormat.h"
 
 namespace OrvexEngine {
@@ -52,6 +53,7 @@ struct VcdWriter::Var {
     std::size_t index = 0;
     vpiHandle handle = nullptr;
     vpiHandle callback = nullptr;
+    VvpInternals::Tap* tap = nullptr; // follows the value instead of `callback`
     std::vector<std::pair<std::string, const char*>> scopes; // from the top down
     std::string reference;
     const char* type = "wire";
@@ -94,6 +96,7 @@ VcdWriter::VcdWriter(const char* what, Mode mode, std::string fileName)
 
 VcdWriter::~VcdWriter() {
     // No VPI here: the simulator may already be gone. Only what is buffered is saved.
+    for (auto& var : vars_) VvpInternals::detachTap(var->tap);
     if (fd_ >= 0) {
         drain();
         ::close(fd_);
@@ -120,6 +123,7 @@ void VcdWriter::addVar(vpiHandle object) {
             old.active = true;
             follow(old);
             if (committed_ && enabled_) {
+                settleBefore(simTicks());
                 writeTime(simTicks());
                 writeValue(old);
             }
@@ -199,6 +203,7 @@ void VcdWriter::addVar(vpiHandle object) {
         added.initial = std::move(buffer_);
         buffer_ = saved;
     } else if (committed_ && enabled_) {
+        settleBefore(simTicks());
         writeTime(simTicks());
         writeValue(added);
     }
@@ -206,7 +211,11 @@ void VcdWriter::addVar(vpiHandle object) {
 }
 
 void VcdWriter::follow(Var& var) {
-    if (var.callback || var.alias || var.kind == VarKind::Constant) return;
+    if (var.callback || var.tap || var.alias || var.kind == VarKind::Constant) return;
+    if (valueTapsActive() && var.kind != VarKind::Event) {
+        var.tap = VvpInternals::attachTap(var.handle, this, var.index);
+        if (var.tap) return;
+    }
     static s_vpi_time noTime = {vpiSuppressTime, 0, 0, 0.0};
     static s_vpi_value noValue = {vpiSuppressVal, {nullptr}};
     s_cb_data cb = {};
@@ -220,6 +229,8 @@ void VcdWriter::follow(Var& var) {
 }
 
 void VcdWriter::unfollow(Var& var) {
+    VvpInternals::detachTap(var.tap);
+    var.tap = nullptr;
     if (!var.callback) return;
     vpi_remove_cb(var.callback);
     var.callback = nullptr;
@@ -271,6 +282,7 @@ void VcdWriter::deselectObject(vpiHandle object) {
         if (found == byName_.end()) continue;
         Var& var = *vars_[found->second];
         if (!var.active) continue;
+        if (committed_ && enabled_) settleBefore(simTicks());
         unfollow(var);
         var.active = false;
         if (committed_ && enabled_) {
@@ -423,6 +435,14 @@ void VcdWriter::writeTime(std::uint64_t ticks) {
 }
 
 void VcdWriter::writeValue(const Var& var) {
+    if (const VvpInternals::Tap* tap = var.tap) {
+        if (var.kind == VarKind::Real) appendReal(buffer_, tap->realValue());
+        else if (var.kind == VarKind::Scalar) buffer_ += bitChar(tap->words(), 0);
+        else appendVectorBits(buffer_, tap->words(), var.width);
+        buffer_ += var.code;
+        buffer_ += '\n';
+        return;
+    }
     s_vpi_value value;
     switch (var.kind) {
     case VarKind::Event:
@@ -484,12 +504,33 @@ void VcdWriter::writeAllValues(const char* section) {
 
 void VcdWriter::markChanged(std::size_t index) {
     if (!enabled_ || limitReached_) return;
+    noteChange(index, simTicks());
+    if (!stepScheduled_) scheduleEndOfStep();
+}
+
+void VcdWriter::tapChanging(VvpInternals::Tap& tap, std::uint64_t now) {
+    // Changed again in the same time step: nothing more to note (the common case in loops).
+    if (now == dirtyTime_ && vars_[tap.id()]->dirty) return;
+    if (!enabled_ || limitReached_) return;
+    noteChange(tap.id(), now);
+}
+
+void VcdWriter::noteChange(std::size_t index, std::uint64_t now) {
+    // The first change of a new time step: the last one is settled, and the values of its
+    // tapped variables are still in their taps.
+    settleBefore(now);
+    if (dirty_.empty() || !committed_) dirtyTime_ = now;
     Var& var = *vars_[index];
     if (!var.dirty) {
         var.dirty = true;
         dirty_.push_back(index);
     }
-    if (!stepScheduled_) scheduleEndOfStep();
+}
+
+void VcdWriter::settleBefore(std::uint64_t now) {
+    if (dirty_.empty() || now == dirtyTime_ || !committed_ || !outputOpen()) return;
+    writeChanges();
+    if (buffer_.size() >= DrainSize) drain();
 }
 
 void VcdWriter::scheduleEndOfStep() {
@@ -526,7 +567,7 @@ void VcdWriter::writeChanges() {
         dirty_.clear();
         return;
     }
-    writeTime(simTicks());
+    writeTime(timeWritten_ && dirtyTime_ < lastTime_ ? lastTime_ : dirtyTime_);
     for (std::size_t i : dirty_) {
         Var& var = *vars_[i];
         var.dirty = false;
@@ -587,12 +628,16 @@ void VcdWriter::off() {
         if (var->active && !var->alias) writeX(*var);
     buffer_ += "$end\n";
     enabled_ = false;
+    // Nothing is recorded until on(): the taps and callbacks go, so the run does not pay for them.
+    for (auto& var : vars_) unfollow(*var);
     if (mode_ == Mode::Assembled) drain();
 }
 
 void VcdWriter::on() {
     if (enabled_) return;
     enabled_ = true;
+    for (auto& var : vars_)
+        if (var->active) follow(*var);
     if (!outputOpen()) return;
     if (!committed_) {
         commit();

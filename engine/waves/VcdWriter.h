@@ -1,6 +1,9 @@
-// A Value Change Dump writer over VPI. It follows value changes with cbValueChange callbacks,
-// marks the changed variables and writes their settled values once per time step from a
-// read-only-synch callback, into a large buffer that goes to the file in big writes.
+// A Value Change Dump writer. Nets and variables are followed by value taps in vvp's fan-out
+// when those are active: a tap keeps the latest value, and a time step's changes are written when
+// the first change of a later step arrives (or at a pause, off or close), with no callback per
+// step. Otherwise, and for events and array words, cbValueChange callbacks mark the changed
+// variables and their settled values are read once per time step from a read-only-synch
+// callback. Everything goes through a large buffer that reaches the file in big writes.
 //
 // Two modes:
 //  - Streaming (the VCD file): the header and the initial $dumpvars section are written once the
@@ -20,10 +23,11 @@
 #include <vpi_user.h>
 
 #include "WaveDatabaseFile.h"
+#include "vvp_internals/FanoutTap.h"
 
 namespace OrvexEngine {
 
-class VcdWriter {
+class VcdWriter : private VvpInternals::TapListener {
 public:
     enum class Mode { Streaming, Assembled };
 
@@ -68,6 +72,9 @@ public:
     /// Called by VPI callbacks.
     void markChanged(std::size_t var);
     void endOfTimeStep();
+    /// Called by the value taps.
+    void tapChanging(VvpInternals::Tap& tap, std::uint64_t now) override;
+    void tapChanged(VvpInternals::Tap&, std::uint64_t) override {}
 
     struct Var;
 
@@ -87,6 +94,10 @@ private:
     void writeAllValues(const char* section);
     void writeChanges();
     void scheduleEndOfStep();
+    /// Marks a variable changed during the time step `now`.
+    void noteChange(std::size_t var, std::uint64_t now);
+    /// Writes the changes of an earlier time step than `now`.
+    void settleBefore(std::uint64_t now);
     void drain();
     void fail(const std::string& message) const;
     bool outputOpen() const { return mode_ == Mode::Streaming ? fd_ >= 0 : database_.isOpen(); }
@@ -100,6 +111,7 @@ private:
     std::unordered_map<int, std::size_t> byNexus_;
     std::uint64_t codes_ = 0;
     std::vector<std::size_t> dirty_;
+    std::uint64_t dirtyTime_ = 0; // the time step of the changes in dirty_
     std::string buffer_;
     int fd_ = -1;               // the VCD file (streaming)
     WaveDatabaseFile database_; // the database (assembled)

@@ -4,6 +4,8 @@
 
 #include <tcl.h>
 
+#include <exception>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -58,7 +60,8 @@ public:
     const TclCommandBase* getParent() const { return parent; }
     /// The words of all ancestors and this command, separated by blanks.
     StringBase getFullCommand() const;
-    /// Prints the "Incorrect usage of command" block.
+    /// The "Incorrect usage of command" block, and printing it.
+    std::string usageBlock() const;
     void commandErrorUsage() const;
 
     void printUsage(bool withPrefix) const;
@@ -94,6 +97,35 @@ private:
     TclSubCommandFactory* subCommandFactory;
 };
 
+/// How a failing command is told (see failCommand).
+struct FailureContext {
+    /// Whose usage block a usage error prints when the error carries none of its own.
+    const TclCommandBase* usageOf = nullptr;
+    /// The object a command error is told under ("name: text"), read when the error is told;
+    /// null or empty: no prefix. An ObjectCommandErrorException names its own object.
+    const std::string* objectName = nullptr;
+    /// False (quit, stop): the result is TCL_OK after the report, and no onerror script runs.
+    bool runOnError = true;
+};
+
+/// The shell's one error boundary: turns the exception `error` into the console and log text,
+/// the Tcl result and the onerror handling. A usage error prints its description (when any)
+/// and a usage block; any other command error prints its description (under the object's name
+/// when there is one); both give the onerror script's result. An engine that stopped answering
+/// is reported and ended; TCL_ERROR. Anything else (leaving the shell) is rethrown.
+int failCommand(TclControlInterface* tcl, std::exception_ptr error, const FailureContext& context);
+
+/// Runs `body` under the error boundary: TCL_OK, or what failCommand makes of its failure.
+template <typename Body>
+int runGuarded(TclControlInterface* tcl, Body body, const FailureContext& context) {
+    try {
+        body();
+        return TCL_OK;
+    } catch (...) {
+        return failCommand(tcl, std::current_exception(), context);
+    }
+}
+
 /// A top-level command registered with the interpreter.
 class TclCommand : public TclCommandBase {
 public:
@@ -102,25 +134,11 @@ public:
     int parseAndDoCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);
     /// Dispatch to the subcommand named by objv[1].
     int parseAndDoSubCommand(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]);
-    /// Runs `body` under the standard error handling: a usage error prints its description and
-    /// the usage block of `usageOf` (this command when null); any other command error prints
-    /// its description; both give the onerror script's result, or TCL_OK when `runOnError` is
-    /// false (quit and stop). An engine that stopped answering is reported; TCL_ERROR.
+    /// Runs `body` under the error boundary; a usage error prints the usage block of `usageOf`
+    /// (this command when null) unless it carries a deeper one.
     template <typename Body>
     int guarded(Body body, const TclCommandBase* usageOf = nullptr, bool runOnError = true) {
-        try {
-            body();
-            return TCL_OK;
-        } catch (const TclCommandErrorException& e) {
-            getTclInterface()->reportError(e, nullptr);
-            (usageOf ? usageOf : this)->commandErrorUsage();
-        } catch (const CommandErrorException& e) {
-            getTclInterface()->reportError(e, nullptr);
-        } catch (const Orvex::InterruptException& e) {
-            getTclInterface()->reportEngineFailure(e);
-            return TCL_ERROR;
-        }
-        return runOnError ? getTclInterface()->runOnErrorScript() : TCL_OK;
+        return runGuarded(getTclInterface(), body, FailureContext{usageOf ? usageOf : this, nullptr, runOnError});
     }
 };
 

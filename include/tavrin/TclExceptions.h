@@ -7,11 +7,17 @@
 namespace Tavrin {
 
 /// Wrong usage: missing or invalid arguments. Usually thrown with an empty description so that
-/// only the usage block is printed.
+/// only the usage block is printed. The deepest subcommand that parsed puts its usage block on
+/// the error as it passes, so that the error boundary prints that one.
 class TclCommandErrorException : public CommandErrorException {
 public:
     using CommandErrorException::CommandErrorException;
     ~TclCommandErrorException() override;
+    const std::string& usageBlock() const { return usageBlock_; }
+    void setUsageBlock(const std::string& block) { usageBlock_ = block; }
+
+private:
+    std::string usageBlock_;
 };
 
 /// A well-formed command that cannot be carried out.
@@ -19,6 +25,18 @@ class TclCommandActionErrorException : public CommandErrorException {
 public:
     using CommandErrorException::CommandErrorException;
     ~TclCommandActionErrorException() override;
+};
+
+/// A command error about one named object, told as "name: text" (the description is the
+/// cause's, so that the boundary still recognises an engine that is not running).
+class ObjectCommandErrorException : public TclCommandActionErrorException {
+public:
+    ObjectCommandErrorException(const std::string& name, const CommandErrorException& cause);
+    ~ObjectCommandErrorException() override;
+    const std::string& objectName() const { return objectName_; }
+
+private:
+    std::string objectName_;
 };
 
 /// A malformed or negative time value.

@@ -21,12 +21,8 @@ namespace {
 
 // The directory of the engine program: the first word of the command line, unquoted.
 std::string engineDirectoryOf(const StringBase& commandLine) {
-    int count = 0;
-    char** words = DataConversion::splitCommandLine(commandLine.c_str(), count);
-    std::string program = count > 0 && words[0] ? words[0] : "";
-    DataConversion::freeWords(words);
-    if (program.size() >= 2 && program.front() == '"' && program.back() == '"')
-        program = program.substr(1, program.size() - 2);
+    const std::vector<std::string> words = DataConversion::commandLineWords(commandLine.str());
+    const std::string program = words.empty() ? std::string() : words[0];
     std::string::size_type slash = program.find_last_of("/\\");
     std::string dir = slash == std::string::npos ? std::string() : program.substr(0, slash);
     for (char& c : dir)

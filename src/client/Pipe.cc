@@ -13,7 +13,7 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "client/SigpipeGuard.h"
+#include "orvex/SigpipeGuard.h"
 #include "orvex/Exceptions.h"
 
 namespace Tavrin {

@@ -34,40 +34,25 @@ RadixOptionStatus readRadixOption(Tcl_Interp* interp, Tcl_Obj* option, Tcl_Obj* 
 /// error without text.
 Radix requireRadixOption(Tcl_Interp* interp, Tcl_Obj* option, Tcl_Obj* name);
 
-/// Runs `body`; a command error from it is reported with the object name as prefix ("name: "
-/// and the message) and turned into an action error without text, so the dispatcher prints
-/// nothing more. Used by the subcommands of `show` that act on one object.
+/// Runs `body`; a command error from it (usage errors too) is told under the object's name
+/// ("name: " and the message), without a usage block. Used by the subcommands of `show` that act
+/// on one object.
 template <typename Body>
-void reportUnderObjectName(TclControlInterface* tcl, const std::string& name, Body body) {
+void reportUnderObjectName(const std::string& name, Body body) {
     try {
         body();
     } catch (const CommandErrorException& e) {
-        tcl->reportError(e, name.c_str());
-        TclCommandBase::actionError(StringBase());
+        throw ObjectCommandErrorException(name, e);
     }
 }
 
-/// The error handling of the plain commands that name an object or path (scope, describe, put,
-/// test): a usage error prints its description (when any) and the usage block of `command`; any
-/// other command error is reported with `name` as prefix when `name` is not empty. Both give the
-/// onerror script's result. An engine that stopped answering is reported; TCL_ERROR. `name` is
-/// read when the error is caught, so the body sets it once the name has been read.
+/// The error boundary of the plain commands that name an object or path (scope, describe, put,
+/// test): a usage error prints the usage block of `command`; any other command error is told
+/// under `name` when it is not empty. `name` is read when the error is told, so the body sets
+/// it once the name has been read.
 template <typename Body>
 int guardedWithName(const TclCommand& command, const std::string& name, Body body) {
-    TclControlInterface* tcl = command.getTclInterface();
-    try {
-        body();
-        return TCL_OK;
-    } catch (const TclCommandErrorException& e) {
-        tcl->reportError(e, nullptr);
-        command.commandErrorUsage();
-    } catch (const CommandErrorException& e) {
-        tcl->reportError(e, name.empty() ? nullptr : name.c_str());
-    } catch (const Orvex::InterruptException& e) {
-        tcl->reportEngineFailure(e);
-        return TCL_ERROR;
-    }
-    return tcl->runOnErrorScript();
+    return runGuarded(command.getTclInterface(), body, FailureContext{&command, &name, true});
 }
 
 /// Regroups the records of an engine map by the path of the keyed object, in ascending byte

@@ -53,13 +53,13 @@ StringBase TclCommandBase::getFullCommand() const {
     return StringBase(words);
 }
 
-void TclCommandBase::commandErrorUsage() const {
-    StringBase full = getFullCommand();
-    tclInterface->print("Incorrect usage of command '" + full + "'", true);
-    tclInterface->print("Usage: ", false);
-    tclInterface->print(usage(), true);
-    tclInterface->print("for detailed help use 'help " + full + "'", true);
+std::string TclCommandBase::usageBlock() const {
+    const std::string full = getFullCommand().str();
+    return "Incorrect usage of command '" + full + "'\nUsage: " + usage().str() +
+           "\nfor detailed help use 'help " + full + "'\n";
 }
+
+void TclCommandBase::commandErrorUsage() const { tclInterface->print(usageBlock(), false); }
 
 void TclCommandBase::requireLiveEngine() const {
     if (tclInterface->getSimulationControl() == nullptr || tclInterface->getReader() == nullptr)
@@ -132,22 +132,12 @@ int TclCommand::parseAndDoSubCommand(Tcl_Interp* interp, int objc, Tcl_Obj* cons
         commandErrorUsage();
         return getTclInterface()->runOnErrorScript();
     }
-    try {
-        sub->parse(interp, objc - 2, objv + 2);
-        sub->doCommand();
-        return TCL_OK;
-    } catch (const TclCommandErrorException& e) {
-        getTclInterface()->reportError(e, nullptr);
-        sub->commandErrorUsage();
-    } catch (const CommandErrorException& e) {
-        getTclInterface()->reportError(e, nullptr);
-    } catch (const Orvex::InterruptException& e) {
-        sub.reset();
-        getTclInterface()->reportEngineFailure(e);
-        return TCL_ERROR;
-    }
-    sub.reset();
-    return getTclInterface()->runOnErrorScript();
+    return guarded(
+        [&] {
+            sub->parse(interp, objc - 2, objv + 2);
+            sub->doCommand();
+        },
+        sub.get());
 }
 
 void TclCommandBase::usageError(const StringBase& text) { ORVEX_THROW(TclCommandErrorException, text); }
@@ -175,12 +165,11 @@ void TclSubCommand::parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
     if (activeSubCommand == nullptr) ORVEX_THROW(TclCommandErrorException, "");
     try {
         activeSubCommand->parse(interp, objc - 1, objv + 1);
-    } catch (const TclCommandErrorException& e) {
-        // The deepest level prints its own usage block; the levels above print nothing more.
-        getTclInterface()->reportError(e, nullptr);
-        activeSubCommand->commandErrorUsage();
+    } catch (TclCommandErrorException& e) {
+        // The deepest level's usage block is the one printed; the levels above keep it.
+        if (e.usageBlock().empty()) e.setUsageBlock(activeSubCommand->usageBlock());
         deleteSubCommand();
-        ORVEX_THROW(TclCommandActionErrorException, "");
+        throw;
     } catch (...) {
         deleteSubCommand();
         throw;

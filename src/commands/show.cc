@@ -52,7 +52,7 @@ void listObjectsOfClasses(TclControlInterface* tcl, std::initializer_list<int> c
 // a missing object with its own message, which is reported under the name.
 template <typename Request>
 void requestForObject(TclControlInterface* tcl, const StringBase& name, Request request) {
-    reportUnderObjectName(tcl, name.str(), [&] {
+    reportUnderObjectName(name.str(), [&] {
         request(tcl->getReader()->findDataObj(name), tcl->getSimulationControl());
     });
 }

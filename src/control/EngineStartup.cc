@@ -30,19 +30,10 @@ void TclControlImpl::startEngineProcess(const char* name, bool noLog) {
         // Without a client there is no engine to start: the shell runs on its own.
         return;
     }
-    // The lock is held from the start request to the wait, so neither the ready nor the
-    // terminated event can be handled in between and be missed.
-    std::unique_lock<std::mutex> lock(eventHandler->stateLock);
-    eventHandler->engineStarting = true;
-    liveSimClient->startEngine();
-    eventHandler->engineTerminated = false;
-    eventHandler->stateChanged.wait(lock, [this] { return !eventHandler->engineStarting; });
-    if (eventHandler->engineReady) {
+    if (eventHandler->startEngine([this] { liveSimClient->startEngine(); })) {
         userUnit = timeResolution = simulationControl->getTimeResolution();
         return;
     }
-    eventHandler->engineTerminated = true;
-    lock.unlock();
     std::string message = "The Simulation shut down unexpectedly during initialization.";
     if (logStream) message += "  Please review the Orvex log (" + logFileName + ") for details.";
     throw Orvex::OpenException("Orvex", __FILE__, ORVEX_REVISION, __LINE__, message);

@@ -27,14 +27,12 @@ int TclControl::startTcl(const char* programName, const char* batchFile, int (*a
 void TclControl::saveCommandLineToLog(int argc, char* const* argv) { impl_->saveCommandLineToLog(argc, argv); }
 
 ISimulationControl* TclControl::changeSimControl(ISimulationControl* control) {
-    ISimulationControl* previous = impl_->simulationControl;
-    impl_->simulationControl = control;
-    return previous;
+    return impl_->swapSimulationControl(control);
 }
 
-ISimulationControl* TclControl::getSimulationControl() const { return impl_->simulationControl; }
+ISimulationControl* TclControl::getSimulationControl() const { return impl_->getSimulationControl(); }
 
-void TclControl::setGuiControl(IGuiControl* gui) { impl_->guiControl = gui; }
+void TclControl::setGuiControl(IGuiControl* gui) { impl_->setGuiControl(gui); }
 
 IReader* TclControl::getReader() const { return impl_->getReader(); }
 
@@ -46,29 +44,26 @@ void TclControl::closeLiveSimClient() { impl_->closeLiveSimClient(); }
 
 void TclControl::setLiveSimClient(LiveSimClient* client) { impl_->setLiveSimClient(client); }
 
-void TclControl::setReader(IReader* reader) { impl_->reader = reader; }
+void TclControl::setReader(IReader* reader) { impl_->setReader(reader); }
 
 std::int64_t TclControl::getTimePrecision() const {
-    if (impl_->userUnit < -14) return 1;
+    const int unit = impl_->getUserUnit();
+    if (unit < -14) return 1;
     std::int64_t precision = 1;
-    for (int i = -15; i < impl_->userUnit; ++i) precision *= 10;
+    for (int i = -15; i < unit; ++i) precision *= 10;
     return precision;
 }
 
-int TclControl::getExitStatus() const {
-    // A session that lost its engine or an output did not do all it was asked to.
-    if (impl_->exitStatus == 0 && (impl_->engineLost || impl_->outputFailed())) return 1;
-    return impl_->exitStatus;
-}
+int TclControl::getExitStatus() const { return impl_->hostExitStatus(); }
 
-bool TclControl::batchFileFailed() const { return impl_->batchFailed; }
+bool TclControl::batchFileFailed() const { return impl_->batchFileFailed(); }
 
-bool TclControl::commandFailed() const { return impl_->commandFailed; }
+bool TclControl::commandFailed() const { return impl_->inputCommandFailed(); }
 
-void TclControl::requestLeave() { impl_->leaveRequested = true; }
+void TclControl::requestLeave() { impl_->requestLeave(); }
 
-void TclControl::setEarlierHistory(const std::vector<std::string>& lines) { impl_->earlierHistory = lines; }
+void TclControl::setEarlierHistory(const std::vector<std::string>& lines) { impl_->setEarlierHistory(lines); }
 
-void TclControl::setStartupCommands(const std::string& script) { impl_->startupCommands = script; }
+void TclControl::setStartupCommands(const std::string& script) { impl_->setStartupCommands(script); }
 
 } // namespace Tavrin

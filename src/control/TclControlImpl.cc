@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "tavrin/TclCommandBase.h"
 #include "tavrin/TclExceptions.h"
 
 namespace Tavrin {
@@ -107,11 +108,7 @@ void TclControlImpl::reportEngineFailure(const Orvex::Exception& e) {
 }
 
 void TclControlImpl::endHungEngine() {
-    bool ended;
-    {
-        std::lock_guard<std::mutex> guard(eventHandler->stateLock);
-        ended = eventHandler->engineTerminated;
-    }
+    const bool ended = eventHandler->engineEnded();
     if (simulationControl != nullptr) {
         try {
             // Kills the engine's process group: the time-0 keeper and the running child.
@@ -123,10 +120,24 @@ void TclControlImpl::endHungEngine() {
     }
     // From now on quit and exit address the GUI, whether or not the engine's own termination
     // event has arrived yet.
-    std::lock_guard<std::mutex> guard(eventHandler->stateLock);
-    eventHandler->engineReady = false;
-    eventHandler->engineTerminated = true;
+    eventHandler->giveUpEngine();
     engineLost = true;
+}
+
+ISimulationControl* TclControlImpl::swapSimulationControl(ISimulationControl* control) {
+    ISimulationControl* previous = simulationControl;
+    simulationControl = control;
+    return previous;
+}
+
+int TclControlImpl::hostExitStatus() const {
+    if (exitStatus == 0 && (engineLost || outputFailed())) return 1;
+    return exitStatus;
+}
+
+void TclControlImpl::traceCommand(const std::string& line) {
+    currentCommand = line;
+    printToLog(line, true);
 }
 
 IReader* TclControlImpl::getReader() {
@@ -180,11 +191,7 @@ void TclControlImpl::setMaxTraceableSize(int size) {
 }
 
 void TclControlImpl::quit(bool force, bool exitGui) {
-    bool engineGone;
-    {
-        std::lock_guard<std::mutex> guard(eventHandler->stateLock);
-        engineGone = eventHandler->engineTerminated;
-    }
+    const bool engineGone = eventHandler->engineEnded();
     bool accepted = false;
     if (engineGone) {
         if (!exitGui) return;
@@ -193,21 +200,20 @@ void TclControlImpl::quit(bool force, bool exitGui) {
         if (guiControl != nullptr) {
             try {
                 accepted = guiControl->quit(force, exitGui);
-            } catch (const CommandErrorException& e) {
-                reportError(e, nullptr);
+            } catch (const CommandErrorException&) {
+                failCommand(this, std::current_exception(), FailureContext{nullptr, nullptr, false});
                 accepted = true;
             } catch (const Orvex::InterruptException&) {
+                // A window that does not answer is left behind; the shell still quits.
                 accepted = true;
             }
         }
     } else if (simulationControl != nullptr) {
         try {
             accepted = simulationControl->quit(force, exitGui);
-        } catch (const CommandErrorException& e) {
-            reportError(e, nullptr);
-            accepted = true;
-        } catch (const Orvex::InterruptException& e) {
-            reportEngineFailure(e);
+        } catch (const Orvex::Exception&) {
+            // Quitting goes on whatever the engine answered; what failed is told as usual.
+            failCommand(this, std::current_exception(), FailureContext{nullptr, nullptr, false});
             accepted = true;
         }
     } else {

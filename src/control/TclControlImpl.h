@@ -71,6 +71,8 @@ public:
     /// Writes a whole message under the output lock: to the console unless `logOnly`, and to the
     /// log when one is open.
     void deliver(const std::string& text, bool toConsole, bool toLog);
+    /// Holds the output lock, for output that does not go through deliver (the console pipe).
+    std::unique_lock<std::mutex> lockOutput() { return std::unique_lock<std::mutex>(outputLock); }
     /// Sends a prompt to the console (never to the log).
     void writePrompt(const StringBase& text);
     bool isStandardConsole() const;
@@ -93,6 +95,52 @@ public:
     [[noreturn]] void leaveShell();
     /// Tcl is exiting (exit command or end of standard input): end the simulation, then leave.
     [[noreturn]] void exitFromTcl();
+    /// Ends an engine that does not answer (both its processes) and says so.
+    void endHungEngine();
+
+    // What the host sets and reads.
+    /// Puts `control` in place of the engine control; the one it replaces.
+    ISimulationControl* swapSimulationControl(ISimulationControl* control);
+    void setGuiControl(IGuiControl* gui) { guiControl = gui; }
+    void setReader(IReader* designReader) { reader = designReader; }
+    void setEarlierHistory(const std::vector<std::string>& lines) { earlierHistory = lines; }
+    /// Commands run after the batch file and before standard input (the launcher's -do).
+    void setStartupCommands(const std::string& script) { startupCommands = script; }
+    /// Asks the read-evaluate loop to leave before its next command.
+    void requestLeave() { leaveRequested = true; }
+    /// The host's exit code: Tcl's exit status, or 1 for a session that lost its engine or an
+    /// output (it did not do all it was asked to).
+    int hostExitStatus() const;
+    bool batchFileFailed() const { return batchFailed; }
+    /// A command from non-terminal standard input failed; the host exits with 1.
+    bool inputCommandFailed() const { return commandFailed; }
+
+    // What the event handler and the Tcl callbacks use.
+    TclEventHandler& events() { return *eventHandler; }
+    Tcl_Interp* interpreter() const { return interp; }
+    void setInterpreter(Tcl_Interp* tclInterp) { interp = tclInterp; }
+    /// The log file's name, empty when no log is written.
+    std::string logInUse() const { return logStream ? logFileName : std::string(); }
+    void flushLog() {
+        if (logStream) logStream->flush();
+    }
+    /// The first failing status the simulation ended with ($fatal) becomes the exit status.
+    void recordExitStatus(int status) {
+        if (status != 0 && exitStatus == 0) exitStatus = status;
+    }
+    /// Tcl's exit was called with `status`.
+    void setExitStatus(int status) { exitStatus = status; }
+    /// An engine ended unexpectedly or had to be ended: the session lost work.
+    void markEngineLost() { engineLost = true; }
+    /// The command trace: a user command about to run, kept for failure messages and logged.
+    void traceCommand(const std::string& line);
+    /// Set while the shell records earlier history: the command trace writes nothing.
+    bool traceQuiet() const { return quietTrace; }
+    void setCurrentCommand(const std::string& line) { currentCommand = line; }
+
+private:
+    /// Whether an output of the shell itself (the log) lost text.
+    bool outputFailed() const { return logStream && logStream->failed(); }
 
     TclEventHandler* eventHandler;
     IConsole* console;
@@ -114,29 +162,17 @@ public:
     Radix radix = NoRadix;
     int arrayDisplayLength = 64;
     int maxTraceableSize = 65536;
-    /// The conditions met in the last stop, in id order; their scripts run after the request.
-    std::vector<int> metConditionIds;
     std::map<int, TclCondition*> conditionScripts;
     std::mutex outputLock;
     /// The status Tcl's exit was given, and whether the batch file failed: the host's exit code.
     int exitStatus = 0;
     bool batchFailed = false;
-    /// An engine ended unexpectedly or had to be ended: the session lost work, which the exit
-    /// status tells a script.
     bool engineLost = false;
-    /// Ends an engine that does not answer (both its processes) and says so.
-    void endHungEngine();
-    /// Whether an output of the shell itself (the log) lost text.
-    bool outputFailed() const { return logStream && logStream->failed(); }
-    /// A command from non-terminal standard input failed; the host exits with 1.
     bool commandFailed = false;
     std::atomic<bool> leaveRequested{false};
-    /// Set while the shell records earlier history: the command trace writes nothing.
     bool quietTrace = false;
     std::vector<std::string> earlierHistory;
     std::string startupCommands; // run after the batch file, before standard input
-
-private:
     bool reportingEngineFailure = false;
     Tcl_Trace commandTrace = nullptr;
 };

@@ -29,7 +29,7 @@ const char* const resolutionNames[16] = {"1 fs",  "10 fs",  "100 fs", "1 ps",  "
 void exitProc(ClientData status) {
     TclControlImpl* control = TclControlImpl::current();
     if (control == nullptr) throw ShellLeave();
-    control->exitStatus = static_cast<int>(reinterpret_cast<intptr_t>(status));
+    control->setExitStatus(static_cast<int>(reinterpret_cast<intptr_t>(status)));
     control->exitFromTcl();
 }
 
@@ -43,7 +43,7 @@ int commandTraceProc(ClientData, Tcl_Interp*, int, const char* command, Tcl_Comm
                      Tcl_Obj* const objv[]) {
     TclControlImpl* control = TclControlImpl::current();
     if (control == nullptr) return TCL_ERROR;
-    if (control->quietTrace) return TCL_OK;
+    if (control->traceQuiet()) return TCL_OK;
     // The prompt and the history bookkeeping of the interactive loop are not user commands.
     // Tcl records each line through "::history add", whose ensemble dispatches through apply.
     std::string line = "# ";
@@ -59,8 +59,7 @@ int commandTraceProc(ClientData, Tcl_Interp*, int, const char* command, Tcl_Comm
             line.compare(2, n, prefix) == 0)
             return TCL_OK;
     }
-    control->currentCommand = line;
-    control->printToLog(line, true);
+    control->traceCommand(line);
     return TCL_OK;
 }
 
@@ -109,7 +108,7 @@ int consoleOutput(ClientData data, const char* buffer, int size, int* errorCode)
     int count = 0;
     bool ok;
     if (control != nullptr) {
-        std::lock_guard<std::mutex> guard(control->outputLock);
+        std::unique_lock<std::mutex> guard = control->lockOutput();
         ok = bridge->pipe.write(buffer, size, count);
     } else {
         ok = bridge->pipe.write(buffer, size, count);
@@ -271,11 +270,7 @@ void TclControlImpl::leaveShell() {
 }
 
 void TclControlImpl::exitFromTcl() {
-    bool engineGone;
-    {
-        std::lock_guard<std::mutex> guard(eventHandler->stateLock);
-        engineGone = eventHandler->engineTerminated;
-    }
+    const bool engineGone = eventHandler->engineEnded();
     try {
         if (engineGone) {
             if (guiControl != nullptr) guiControl->exitSimulation();

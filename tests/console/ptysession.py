@@ -5,9 +5,13 @@ import re
 import select
 import signal
 import subprocess
+import sys
 import tempfile
 import termios
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import procs  # noqa: E402
 
 LAUNCHER = os.environ.get("ORVEX_LAUNCHER", "orvex")
 PROMPT = "Orvex> "
@@ -117,21 +121,8 @@ class Session:
 
 
 def engine_pids(launcher_pid):
-    """The engine processes (vvp) started by the launcher, from /proc."""
-    found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/stat" % entry) as f:
-                stat = f.read()
-        except OSError:
-            continue
-        name = stat[stat.index("(") + 1:stat.rindex(")")]
-        parent = int(stat[stat.rindex(")") + 2:].split()[1])
-        if parent == launcher_pid and name == "vvp":
-            found.append(int(entry))
-    return found
+    """The engine processes (vvp) started by the launcher."""
+    return procs.engines(launcher_pid)
 
 
 class Folder:

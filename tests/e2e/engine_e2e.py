@@ -15,6 +15,8 @@ import threading
 import time
 import unittest
 
+from procs import alive, children
+
 MODULE_DIR = None
 DESIGNS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "designs")
 TIMEOUT = 10.0
@@ -137,22 +139,6 @@ def fields(line):
     """The top-level text fields of a record: name="value" pairs (nested values left out)."""
     return {m.group(1): bytes(m.group(2), "utf-8").decode("unicode_escape")
             for m in re.finditer(r'(?:^|,)([a-z-]+)="((?:[^"\\]|\\.)*)"', line)}
-
-
-def children_of(pid):
-    try:
-        with open("/proc/%d/task/%d/children" % (pid, pid)) as f:
-            return [int(p) for p in f.read().split()]
-    except OSError:
-        return []
-
-
-def alive(pid):
-    try:
-        with open("/proc/%d/stat" % pid) as f:
-            return f.read().split(")")[-1].split()[0] != "Z"
-    except OSError:
-        return False
 
 
 class EngineTest(unittest.TestCase):
@@ -408,7 +394,7 @@ class EngineTest(unittest.TestCase):
         self.assertTrue(engine.record().startswith("*ready"))
         engine.blocking("restart")
         engine.done("run-all")  # the end of input must also end a running simulation
-        pids = [engine.proc.pid] + children_of(engine.proc.pid)
+        pids = [engine.proc.pid] + children(engine.proc.pid)
         self.assertEqual(len(pids), 2, pids)
         engine.close()
         deadline = time.time() + TIMEOUT

@@ -3,7 +3,6 @@
 //
 // Options:
 //   --log FILE       append every request line received to FILE
-//   --no-ready       never send *ready
 //   --garbage        send malformed lines right after *ready
 //   --hang-on CMD    read CMD but never answer it
 //   --slow-on CMD    work on CMD for 1 s, reporting *progress every 100 ms, then answer it
@@ -15,7 +14,6 @@
 //   --print          on run, write to standard output and error before stopping
 //   --fork-child     start a child process that sleeps (as an engine restarting would)
 //   --ignore-exit    answer exit but go on running
-//   --long N         pad the status answer's detail to N characters
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -40,10 +38,9 @@ namespace Field = Orvex::Protocol::Field;
 std::FILE* records = nullptr;
 std::string logFile;
 std::set<std::string> hangOn, slowOn, failOn, garble, crashOn;
-bool noReady = false, garbage = false, noStop = false, refuseQuit = false, print = false,
+bool garbage = false, noStop = false, refuseQuit = false, print = false,
      forkChild = false, ignoreExit = false;
 int childPid = 0;
-std::size_t longDetail = 0;
 
 void send(const std::string& line) {
     std::fputs((line + "\n").c_str(), records);
@@ -179,8 +176,7 @@ void serve(const Orvex::Mi::Request& request) {
                         .add(Field::Code, "1")
                         .add(Field::Time, "42")
                         .add(Field::Text, text)
-                        .add(Field::Detail, longDetail ? std::string(longDetail, 'd')
-                                                  : std::to_string(childPid)));
+                        .add(Field::Detail, std::to_string(childPid)));
     } else if (command == Request::Value) {
         done(token, Value::tuple().add(Field::Value, arg(0) + " " + arg(1)));
     } else if (command == Request::Values) {
@@ -255,7 +251,6 @@ int main(int argc, char** argv) {
         const std::string option = argv[i];
         const auto value = [&]() { return i + 1 < argc ? std::string(argv[++i]) : std::string(); };
         if (option == "--log") logFile = value();
-        else if (option == "--no-ready") noReady = true;
         else if (option == "--garbage") garbage = true;
         else if (option == "--hang-on") hangOn.insert(value());
         else if (option == "--slow-on") slowOn.insert(value());
@@ -267,7 +262,6 @@ int main(int argc, char** argv) {
         else if (option == "--print") print = true;
         else if (option == "--fork-child") forkChild = true;
         else if (option == "--ignore-exit") ignoreExit = true;
-        else if (option == "--long") longDetail = std::stoul(value());
     }
     std::FILE* requests = fdopen(3, "r");
     records = fdopen(4, "w");
@@ -283,8 +277,7 @@ int main(int argc, char** argv) {
             _exit(0);
         }
     }
-    if (!noReady)
-        send("*ready,version=\"1\",resolution=\"-9\"");
+    send("*ready,version=\"1\",resolution=\"-9\"");
     if (garbage) {
         send("this is not a record");
         send("*stopped,reason=\"broken");

@@ -3,10 +3,29 @@ interpreter on the X display). Used by the window tests and the stop-to-window b
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import threading
 import time
 import tkinter
+
+failures = []
+
+
+def check(condition, message):
+    """Notes a failed check at once (a window test runs long); the script goes on."""
+    if not condition:
+        failures.append(message)
+        print("FAIL:", message, flush=True)
+
+
+def finish():
+    """Ends the test script: status 1 after any failed check."""
+    if failures:
+        print("%d failure(s)" % len(failures))
+        sys.exit(1)
+    print("ok")
+
 
 DESIGN = """
 `timescale 1ns/1ps

@@ -14,16 +14,10 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 import vcdread  # noqa: E402
-from gui_session import DESIGN, Session  # noqa: E402
+from procs import engines  # noqa: E402
+from gui_session import DESIGN, Session, check, finish  # noqa: E402
 
 BUILD = sys.argv[1]
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message, flush=True)
 
 
 def oracle(folder):
@@ -54,11 +48,6 @@ def compare(path, truth, until, what):
                       (what, name, t, var.at(t), truth[name].at(t)))
 
 
-def engine_pids(session):
-    out = subprocess.run(["pgrep", "-P", str(session.proc.pid), "vvp"], capture_output=True, text=True).stdout
-    return [int(p) for p in out.split()]
-
-
 def stops_kill_and_restart():
     s = Session(BUILD, args=())
     try:
@@ -81,7 +70,7 @@ def stops_kill_and_restart():
         compare(wdb, truth, 30000, "after restart")
 
         s.do("run 70 ns")
-        for pid in engine_pids(s):
+        for pid in engines(s.proc.pid):
             os.kill(pid, signal.SIGKILL)
         time.sleep(0.5)
         compare(wdb, truth, 100000, "after SIGKILL")
@@ -133,7 +122,4 @@ def full_disk():
 stops_kill_and_restart()
 restart_after_the_end()
 full_disk()
-if failures:
-    print("%d failure(s)" % len(failures))
-    sys.exit(1)
-print("ok")
+finish()

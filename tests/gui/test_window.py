@@ -7,17 +7,10 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gui_session import Session  # noqa: E402
+from gui_session import Session, check, finish  # noqa: E402
 
 BUILD = sys.argv[1]
 HEX, BIN, REVERSE, BLANK, GROUP_BEGIN, GROUP_END = 0x2, 0x8, 0x80, 0x200, 0x800000, 0x1000000
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message, flush=True)
 
 
 def window_commands():
@@ -205,7 +198,4 @@ def missing_display_or_viewer():
 window_commands()
 quit_closes_window()
 missing_display_or_viewer()
-if failures:
-    print("%d failure(s)" % len(failures))
-    sys.exit(1)
-print("ok")
+finish()

@@ -86,6 +86,8 @@ void buildInspect(FakeDataReader& design) {
     design.addObject(dut, "bf", PortBuffer, LogicTypeClass);
     design.addObject(dut, "lk", PortLinkage, LogicTypeClass);
     design.addObject(dut, "hp", PortIn, HiddenTypeClass);
+    // A process never shows an instantiation, even one the design data gives it.
+    design.setInstantiation(design.findBlock("/tb/dut/always_5"), "tb.v", 9);
     IBlock* named = design.addBlock(dut, "gen_blk", VerilogInternalBlock, false, false);
     design.setLocation(named, "counter.v", 12);
     design.addObject(named, "tmp", VariableClass, LogicTypeClass);

@@ -11,6 +11,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import common  # noqa: E402  (the shared checker of the script tests)
+from procs import alive, command_line, engines  # noqa: E402
 
 
 class Failures(common.Failures):
@@ -65,47 +66,6 @@ def write(folder, name, text):
     return path
 
 
-def children(pid):
-    """The process ids whose parent is pid."""
-    found = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open("/proc/%s/stat" % entry) as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-            if int(fields[1]) == pid:
-                found.append(int(entry))
-        except (OSError, IndexError, ValueError):
-            pass
-    return found
-
-
-def descendants(pid):
-    result = []
-    for child in children(pid):
-        result.append(child)
-        result.extend(descendants(child))
-    return result
-
-
-def command_line(pid):
-    try:
-        with open("/proc/%d/cmdline" % pid, "rb") as f:
-            return f.read().split(b"\0")
-    except OSError:
-        return []
-
-
-def alive(pid):
-    try:
-        with open("/proc/%d/stat" % pid) as f:
-            state = f.read().rsplit(")", 1)[1].split()[0]
-        return state != "Z"
-    except OSError:
-        return False
-
-
 class Session:
     """One launcher run in `folder`: orvex [options] design.v, its script on standard input."""
 
@@ -128,14 +88,12 @@ class Session:
         """Waits until the engine (vvp) runs; returns its pid and notes the work folder."""
         deadline = time.time() + timeout
         while time.time() < deadline:
-            for pid in descendants(self.process.pid):
-                words = command_line(pid)
-                if words and os.path.basename(words[0]) == b"vvp":
-                    self.engines.add(pid)
-                    for word in words:
-                        if word.endswith(b"design.vvp"):
-                            self.workdir = os.path.dirname(word.decode())
-                    return pid
+            for pid in engines(self.process.pid, deep=True):
+                self.engines.add(pid)
+                for word in command_line(pid):
+                    if word.endswith(b"design.vvp"):
+                        self.workdir = os.path.dirname(word.decode())
+                return pid
             if self.process.poll() is not None:
                 break
             time.sleep(0.05)
@@ -143,8 +101,7 @@ class Session:
 
     def engine_processes(self):
         """Every vvp of this session now (the engine and a restarted child)."""
-        found = [p for p in descendants(self.process.pid)
-                 if command_line(p)[:1] and os.path.basename(command_line(p)[0]) == b"vvp"]
+        found = engines(self.process.pid, deep=True)
         self.engines.update(found)
         return found
 

@@ -55,8 +55,6 @@ Reaction Reaction::deliver(std::vector<EngineEvent> events) {
 
 Reaction Reaction::die(const std::string& text) { return deliver({terminationEvent(false, text)}); }
 
-Reaction Reaction::hang() { return deliver({plainEvent(EngineHangEvent)}); }
-
 Reaction Reaction::throwInterrupt() {
     Reaction reaction;
     reaction.kind = Kind::ThrowInterrupt;
@@ -218,16 +216,6 @@ void EngineDouble::setSignalValue(const std::string& path, const std::string& va
     values_[path] = value;
 }
 
-void EngineDouble::setDrivers(const std::string& path, const std::vector<DriverRecord>& drivers) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    drivers_[path] = drivers;
-}
-
-void EngineDouble::setLoads(const std::string& path, const std::vector<LoadRecord>& loads) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    loads_[path] = loads;
-}
-
 void EngineDouble::setCurrentTime(std::int64_t time) {
     std::lock_guard<std::mutex> lock(mutex_);
     time_ = time;
@@ -257,21 +245,6 @@ std::vector<std::string> EngineDouble::calls() const {
 void EngineDouble::clearCalls() {
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.clear();
-}
-
-std::int64_t EngineDouble::currentTime() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return time_;
-}
-
-bool EngineDouble::terminated() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return terminated_;
-}
-
-std::map<std::string, ForceCriteria> EngineDouble::forces() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return forces_;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -454,7 +427,6 @@ void EngineDouble::addForce(const IDataObj* object, const ForceCriteria& criteri
             " cancel=" + std::to_string(criteria.cancel);
     std::optional<Reaction> reaction = record("addForce", line);
     requireObject(object);
-    forces_[object->getPath().str()] = criteria;
     if (reaction)
         perform(*reaction, time_);
 }
@@ -464,7 +436,6 @@ void EngineDouble::removeForce(const IDataObj* object) {
     std::optional<Reaction> reaction =
         record("removeForce", join({"removeForce", pathArg(object)}));
     requireObject(object);
-    forces_.erase(object->getPath().str());
     if (reaction)
         perform(*reaction, time_);
 }

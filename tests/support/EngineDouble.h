@@ -110,8 +110,6 @@ struct Reaction {
     static Reaction deliver(std::vector<EngineEvent> events);
     /// The engine dies: an unexpected termination event with this text.
     static Reaction die(const std::string& text);
-    /// The engine hangs: a hang event and nothing else.
-    static Reaction hang();
     static Reaction throwInterrupt();
     static Reaction throwError(const std::string& message);
     static Reaction answer(bool accept);
@@ -142,8 +140,6 @@ public:
     void loadScript(std::istream& in);
 
     void setSignalValue(const std::string& path, const std::string& value);
-    void setDrivers(const std::string& path, const std::vector<DriverRecord>& drivers);
-    void setLoads(const std::string& path, const std::vector<LoadRecord>& loads);
     void setCurrentTime(std::int64_t time);
     void setStatusCode(std::uint32_t code);
     void setStepLocation(const std::string& file, int line);
@@ -151,10 +147,6 @@ public:
 
     std::vector<std::string> calls() const;
     void clearCalls();
-    std::int64_t currentTime() const;
-    bool terminated() const;
-    /// The forces currently applied, by object path.
-    std::map<std::string, ForceCriteria> forces() const;
 
     // ---- ISimulationControl ----
 
@@ -255,7 +247,6 @@ private:
     std::map<std::string, std::string> values_;
     std::map<std::string, std::vector<DriverRecord>> drivers_;
     std::map<std::string, std::vector<LoadRecord>> loads_;
-    std::map<std::string, ForceCriteria> forces_;
     std::vector<BreakpointListEntry> breakpoints_;
     int nextBreakpoint_ = 1;
     std::vector<ConditionListEntry> conditions_;

@@ -75,23 +75,17 @@ std::vector<Word> splitWords(const std::string& line) {
 
 std::int64_t toInteger(const std::string& text, std::int64_t low, std::int64_t high,
                        const std::string& what) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        negative = text[i++] == '-';
-    if (i == text.size())
+    // Digits with an optional sign only: stoll alone would take blanks, "0x" and trailing text.
+    const std::size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+');
+    if (text.size() == sign ||
+        text.find_first_not_of("0123456789", sign) != std::string::npos)
         fault("invalid " + what + " '" + text + "'");
     std::int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i])))
-            fault("invalid " + what + " '" + text + "'");
-        const int digit = text[i] - '0';
-        if (value > (std::numeric_limits<std::int64_t>::max() - digit) / 10)
-            fault(what + " out of range '" + text + "'");
-        value = value * 10 + digit;
+    try {
+        value = std::stoll(text);
+    } catch (const std::out_of_range&) {
+        fault(what + " out of range '" + text + "'");
     }
-    if (negative)
-        value = -value;
     if (value < low || value > high)
         fault(what + " out of range '" + text + "'");
     return value;

@@ -188,7 +188,7 @@ TEST_F(ControlTest, EngineDyingDuringStartFailsAndKeepsTheUserUnit) {
     engine.waitIdle();
     // The death was the answer to the start: it is not reported again as an unexpected end.
     EXPECT_EQ(console.text(), "");
-    EXPECT_TRUE(impl()->eventHandler->engineTerminated);
+    EXPECT_EQ(impl()->events().state(), EngineState::Ended);
 }
 
 } // namespace

@@ -111,14 +111,14 @@ protected:
         Tcl_FindExecutable(nullptr);
         interp = Tcl_CreateInterp();
         impl = control.getImpl();
-        impl->interp = interp;
+        impl->setInterpreter(interp);
         top = Top::registerCommand(interp, impl);
         alive = made = 0;
     }
     void TearDown() override {
         EXPECT_EQ(alive, 0);
         Tcl_DeleteInterp(interp);
-        impl->interp = nullptr;
+        impl->setInterpreter(nullptr);
         // Deleting the interpreter deleted the command, which left the help registry.
         EXPECT_EQ(HelpInstance::getInstance().get("orvex"), nullptr);
     }
@@ -214,7 +214,7 @@ TEST_F(DispatchTest, EngineFailureIsReportedAndFailsWithoutTheOnErrorScript) {
     impl->setOnErrorScript("set ::recovered yes");
     for (std::string line : {"orvex condition add interrupt", "orvex condition add later-interrupt",
                              "orvex leaf interrupt", "orvex leaf later-interrupt"}) {
-        impl->currentCommand = "# " + line;
+        impl->setCurrentCommand("# " + line);
         EXPECT_EQ(eval(line), TCL_ERROR) << line;
         EXPECT_EQ(console.text(),
                   "Command failed: # " + line + " Engine lost\nSimulation engine not responding\n");

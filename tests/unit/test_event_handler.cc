@@ -11,6 +11,7 @@
 
 #include "EngineDouble.h"
 #include "ShellTestSupport.h"
+#include "control/EngineLifecycle.h"
 #include "control/TclControlImpl.h"
 #include "orvex/FakeDataReader.h"
 #include "tavrin/SimClient.h"
@@ -42,12 +43,12 @@ protected:
         control->startEngineProcess(log.c_str(), false);
         Tcl_FindExecutable(nullptr);
         interp = Tcl_CreateInterp();
-        impl()->interp = interp;
+        impl()->setInterpreter(interp);
         engine.clearCalls();
     }
     ~EventHandlerTest() override {
         engine.waitIdle();
-        impl()->interp = nullptr;
+        impl()->setInterpreter(nullptr);
         Tcl_DeleteInterp(interp);
         control.reset();
     }
@@ -102,7 +103,7 @@ TEST_F(EventHandlerTest, OtherEventsEndARunSilentlyAndEngineOutputIsPassedThroug
     // The log takes whole lines, so that sessions sharing it never mix within a line: the start
     // of a line waits for its end, or for the log to be flushed.
     EXPECT_EQ(readFile(log), "");
-    impl()->logStream->flush();
+    impl()->flushLog();
     EXPECT_EQ(readFile(log), "count = 3");
 }
 
@@ -113,7 +114,7 @@ TEST_F(EventHandlerTest, ConditionMetRunsTheScriptOfItsIdOnceAfterTheRequest) {
     impl()->runFor(10);
     EXPECT_EQ(var("two"), "2");
     EXPECT_EQ(var("one"), "<unset>");
-    EXPECT_TRUE(impl()->metConditionIds.empty());
+    EXPECT_TRUE(impl()->events().pendingConditions().empty());
     Tcl_UnsetVar(interp, "two", TCL_GLOBAL_ONLY);
     impl()->runFor(10);
     EXPECT_EQ(var("two"), "<unset>");
@@ -196,27 +197,27 @@ TEST_F(EventHandlerTest, EngineDeathDuringARunFailsTheRunAndIsReportedOnceWithIt
     EXPECT_THROW(impl()->runFor(10), CommandErrorException);
     EXPECT_EQ(settledConsole(),
               "Simulation engine exited with status 137 (signal 9)\n" + unexpectedEnd(log));
-    EXPECT_TRUE(impl()->eventHandler->engineTerminated);
+    EXPECT_EQ(impl()->events().state(), EngineState::Ended);
     EXPECT_EQ(callCount("quit 1 0"), 0); // the engine is gone: nothing is asked of it
     EXPECT_EQ(control->getExitStatus(), 1);
 }
 
 TEST_F(EventHandlerTest, EngineNotRespondingIsReportedOnceAndEndsTheEngine) {
-    impl()->currentCommand = "# run 10 ns";
+    impl()->setCurrentCommand("# run 10 ns");
     engine.script("run", Reaction::throwInterrupt());
     impl()->runFor(10000000);
     EXPECT_EQ(settledConsole(), "Command failed: # run 10 ns Simulation engine not responding\n"
                                 "Simulation engine not responding\n"
                                 "The simulation engine has been ended.\n");
     EXPECT_EQ(callCount("terminate"), 1);
-    EXPECT_TRUE(impl()->eventHandler->engineTerminated);
-    EXPECT_FALSE(impl()->eventHandler->requestBusy);
+    // Ended, and so no longer running: no command waits on it.
+    EXPECT_EQ(impl()->events().state(), EngineState::Ended);
 }
 
 TEST_F(EventHandlerTest, FinishWithAHostConsolePrintsTheStopLineAndDoesNotQuit) {
     engine.script("runAll", events({namedEvent("vlog-finish", RequestEndTime, "tb.v", 40)}));
     impl()->runAll();
-    EXPECT_FALSE(impl()->eventHandler->quitAfterRequest);
+    EXPECT_FALSE(impl()->events().quitPending());
     impl()->runFor(1000000); // the shell goes on
     EXPECT_EQ(settledConsole(), "Stopped at time : 0 fs : File \"tb.v\" Line 40\n");
     EXPECT_EQ(engine.calls(), (std::vector<std::string>{"runAll", "run 1000000"}));
@@ -240,7 +241,7 @@ TEST_F(EventHandlerTest, EveryStopSaysWhy) {
                                 "Stopped at time : 40 ns : No more events\n"
                                 "Stopped at time : 30 ns : $fatal : File \"tb.v\" Line 9\n");
     // As vvp exits 1 after $fatal, so does the shell.
-    EXPECT_EQ(impl()->exitStatus, 1);
+    EXPECT_EQ(control->getExitStatus(), 1);
 }
 
 TEST_F(EventHandlerTest, EndWhileIdleIsReportedOnlyWhenUnexpected) {
@@ -265,6 +266,28 @@ TEST(EventHandlerNoLogTest, UnexpectedEndWhileIdleWithTheStandardConsoleGoesOnWi
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Engine crashed\nThe simulator has terminated in an unexpected manner.\n");
     EXPECT_EQ(control.getExitStatus(), 1);
+}
+
+// The whole lifecycle table: every input from every state. A run is over only through its stop
+// event or the engine's end; a restart's ready event (inside the request) must not end it.
+TEST(EngineLifecycleTest, EveryInputFromEveryState) {
+    using S = EngineState;
+    using I = EngineInput;
+    const I inputs[] = {I::Start, I::ReadyEvent, I::RequestTaken, I::StopEvent, I::End};
+    const struct {
+        S from;
+        S to[5]; // after Start, ReadyEvent, RequestTaken, StopEvent, End
+    } table[] = {
+        {S::Ended, {S::Starting, S::Ended, S::Ended, S::Ended, S::Ended}},
+        {S::Starting, {S::Starting, S::Ready, S::Running, S::Starting, S::Ended}},
+        {S::Ready, {S::Starting, S::Ready, S::Running, S::Ready, S::Ended}},
+        {S::Running, {S::Starting, S::Running, S::Running, S::Stopped, S::Ended}},
+        {S::Stopped, {S::Starting, S::Stopped, S::Running, S::Stopped, S::Ended}},
+    };
+    for (const auto& row : table)
+        for (int i = 0; i < 5; ++i)
+            EXPECT_STREQ(stateName(nextState(row.from, inputs[i])), stateName(row.to[i]))
+                << "from " << stateName(row.from) << ", input " << i;
 }
 
 } // namespace

@@ -100,12 +100,18 @@ TEST(ValuesMatch, CaseIsFoldedAndBooleansMatchInOneDirectionOnly) {
 }
 
 TEST(ValuesMatch, StrengthPrefixesMatchThePlainBitEitherWay) {
-    EXPECT_TRUE(valuesMatch("St1", "1"));
+    for (const char* strong : {"su1", "st1", "pu1", "la1", "we1", "me1", "sm1", "hi1", "St1"}) {
+        EXPECT_TRUE(valuesMatch(strong, "1")) << strong;
+        EXPECT_TRUE(valuesMatch("1", strong)) << strong;
+    }
     EXPECT_TRUE(valuesMatch("0", "we0"));
     EXPECT_TRUE(valuesMatch("HiZ", "z"));
-    EXPECT_FALSE(valuesMatch("St1", "0"));
-    EXPECT_FALSE(valuesMatch("xx1", "1"));
-    EXPECT_FALSE(valuesMatch("st10", "1"));
+    const struct {
+        const char* actual;
+        const char* expected;
+    } differ[] = {{"St1", "0"}, {"xx1", "1"}, {"st10", "1"}, {"st1", ""}, {"1", "st0"}, {"", "st1"}};
+    for (const auto& c : differ)
+        EXPECT_FALSE(valuesMatch(c.actual, c.expected)) << c.actual << " " << c.expected;
 }
 
 TEST(ValuesMatch, BytesAboveAsciiAreComparedAsTheyAre) {

@@ -1,5 +1,5 @@
-// Radix names as Tcl reads them and the waveform window knows them, quote stripping, and the
-// comparison of Verilog bits printed with and without a drive strength.
+// Radix names as Tcl reads them and the waveform window knows them, and quote stripping. (Bits
+// printed with a drive strength: ValuesMatch in test_object_commands.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -64,25 +64,5 @@ TEST(TrimQuotes, RemovesOneMatchingPairOnly) {
         std::string text = c.input;
         TclHelper::trimQuotes(text);
         EXPECT_EQ(text, c.output) << c.input;
-    }
-}
-
-TEST(VerilogStrength, StrengthPrefixMatchesPlainBitEitherWay) {
-    for (const char* strong : {"su1", "st1", "pu1", "la1", "we1", "me1", "sm1", "hi1"}) {
-        EXPECT_TRUE(TclHelper::compareVerilogValuesBasedOnStrength(strong, "1")) << strong;
-        EXPECT_TRUE(TclHelper::compareVerilogValuesBasedOnStrength("1", strong)) << strong;
-    }
-    EXPECT_TRUE(TclHelper::compareVerilogValuesBasedOnStrength("hiz", "z"));
-}
-
-TEST(VerilogStrength, EverythingElseDiffers) {
-    struct Case {
-        const char* a;
-        const char* b;
-    };
-    for (const Case& c : {Case{"St1", "1"}, Case{"stX", "x"}, Case{"st1", "0"}, Case{"st10", "1"},
-                          Case{"xx1", "1"}, Case{"1", "1"}, Case{"st1", "st1"}, Case{"", ""},
-                          Case{"st1", ""}, Case{"ST1", "1"}}) {
-        EXPECT_FALSE(TclHelper::compareVerilogValuesBasedOnStrength(c.a, c.b)) << c.a << " " << c.b;
     }
 }

@@ -1,6 +1,7 @@
 // A VPI module for end-to-end tests of the engine's output requests without the protocol server:
 // the design itself sends requests with $orvex_request("vcd-vars", "/tb", "0") and each result
 // is printed to standard output as the server would send it ("^done,..." or "^error,msg=...").
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 
 #include "EngineCommands.h"
 #include "Mi.h"
+#include "ValueTaps.h"
 
 namespace {
 
@@ -41,12 +43,23 @@ PLI_INT32 request(PLI_BYTE8*) {
     return 0;
 }
 
+PLI_INT32 simulationStarts(p_cb_data) {
+    OrvexEngine::startValueTaps();
+    // Asked for by the tests that compare the mechanisms; the others keep their exact output.
+    if (std::getenv("ORVEX_TEST_SHOW_VALUES")) vpi_printf("values %s\n", OrvexEngine::valueMechanism().c_str());
+    return 0;
+}
+
 void registerRequest() {
     s_vpi_systf_data tf = {};
     tf.type = vpiSysTask;
     tf.tfname = const_cast<PLI_BYTE8*>("$orvex_request");
     tf.calltf = request;
     vpi_register_systf(&tf);
+    s_cb_data cb = {};
+    cb.reason = cbStartOfSimulation;
+    cb.cb_rtn = simulationStarts;
+    if (vpiHandle h = vpi_register_cb(&cb)) vpi_free_object(h);
 }
 
 } // namespace

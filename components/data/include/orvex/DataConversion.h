@@ -1,6 +1,9 @@
 // Text conversions of the data library.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace Tavrin {
 namespace DataConversion {
 
@@ -13,6 +16,10 @@ char** splitCommandLine(const char* commandLine, int& count);
 
 /// Frees an array from `splitCommandLine` and every word in it; a null array is ignored.
 void freeWords(char** words);
+
+/// The words of a command line as the program it starts receives them: split as
+/// `splitCommandLine` does, with the double quotes taken out.
+std::vector<std::string> commandLineWords(const std::string& commandLine);
 
 } // namespace DataConversion
 } // namespace Tavrin

@@ -1,5 +1,6 @@
 // Keeps a write into a pipe whose reader is gone from raising SIGPIPE, without touching the
-// process-wide signal disposition that the host owns.
+// process-wide signal disposition that the host owns. Every writer into a pipe of another
+// process (the engine's requests, the viewer's commands, the console pipe) writes under one.
 #pragma once
 
 #include <signal.h>
@@ -21,6 +22,7 @@ public:
 private:
     sigset_t pipeSignal_;
     sigset_t oldMask_;
+    bool wasBlocked_ = false;
     bool wasPending_ = false;
     bool consumed_ = false;
 };

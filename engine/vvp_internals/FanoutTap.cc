@@ -1,0 +1,365 @@
+// Value taps linked into vvp 11.0's fan-out lists (vvp/vvp_net.cc: vvp_net_t::link and unlink
+// thread the list through the receivers' input ports). GPL-2.0-or-later: see NOTICE in this folder.
+#include "FanoutTap.h"
+
+#include "Strengths.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+#include <initializer_list>
+
+namespace OrvexEngine {
+namespace VvpInternals {
+
+namespace {
+
+std::uint64_t (*simulationTime)() = nullptr;
+bool started = false;
+
+const void* decConstVtable = nullptr;
+const void* realVarVtable = nullptr;
+const void* wireRealVtable = nullptr;
+std::vector<const void*> signalVtables; // the __vpiSignal kinds: nets, regs, integers ...
+std::vector<const void*> wireVtables;   // the filters of 4-state and strength-aware signals
+
+// The address a vtable symbol's objects point at: past the offset-to-top and type-info words.
+const void* addressPoint(void* symbol) {
+    return symbol ? static_cast<const char*>(symbol) + 2 * sizeof(void*) : nullptr;
+}
+
+const void* vtableOf(const void* object) { return *static_cast<const void* const*>(object); }
+
+template <typename T> T at(const void* object, std::size_t offset) {
+    T value;
+    std::memcpy(&value, static_cast<const char*>(object) + offset, sizeof value);
+    return value;
+}
+
+bool oneOf(const void* vtable, const std::vector<const void*>& known) {
+    for (const void* v : known)
+        if (v == vtable) return true;
+    return false;
+}
+
+const NetPtr NoPort = 0;
+
+// Decoded strength values are compared with VPI's reading this many times before they are
+// trusted without it.
+int strengthChecks = 64;
+bool strengthsTrusted = true;
+
+
+std::vector<Tap*>& retired() {
+    static auto* taps = new std::vector<Tap*>; // kept for the whole run, never freed
+    return *taps;
+}
+
+} // namespace
+
+bool startTaps(std::string& why) {
+    if (started) return true;
+    void* self = dlopen(nullptr, RTLD_NOW);
+    auto find = [self](const char* name) { return self ? dlsym(self, name) : nullptr; };
+    simulationTime = reinterpret_cast<std::uint64_t (*)()>(find("_Z16schedule_simtimev"));
+    if (!simulationTime) {
+        why = "no schedule_simtime";
+        return false;
+    }
+    decConstVtable = addressPoint(find("_ZTV13__vpiDecConst"));
+    realVarVtable = addressPoint(find("_ZTV12__vpiRealVar"));
+    wireRealVtable = addressPoint(find("_ZTV13vvp_wire_real"));
+    if (!decConstVtable || !realVarVtable || !wireRealVtable) {
+        why = "vpi handle classes not found";
+        return false;
+    }
+    signalVtables.clear();
+    for (const char* name : {"_ZTV10signal_reg", "_ZTV10signal_net", "_ZTV14signal_integer", "_ZTV10signal_int",
+                             "_ZTV11signal_byte", "_ZTV13signal_bitvar", "_ZTV15signal_shortint",
+                             "_ZTV14signal_longint"})
+        if (const void* v = addressPoint(find(name))) signalVtables.push_back(v);
+    wireVtables.clear();
+    for (const char* name : {"_ZTV13vvp_wire_vec4", "_ZTV13vvp_wire_vec8"})
+        if (const void* v = addressPoint(find(name))) wireVtables.push_back(v);
+    if (signalVtables.size() != 8 || wireVtables.size() != 2) {
+        why = "signal classes not found";
+        return false;
+    }
+    // vvp_net_fun_t's vtable must hold its own methods in the order Functor declares them.
+    const char* const slots[FunctorSlots] = {
+        "_ZN13vvp_net_fun_tD1Ev",
+        "_ZN13vvp_net_fun_tD0Ev",
+        "_ZN13vvp_net_fun_t9recv_vec4E17vvp_sub_pointer_tI9vvp_net_tERK13vvp_vector4_tPPv",
+        "_ZN13vvp_net_fun_t9recv_vec8E17vvp_sub_pointer_tI9vvp_net_tERK13vvp_vector8_t",
+        "_ZN13vvp_net_fun_t9recv_realE17vvp_sub_pointer_tI9vvp_net_tEdPPv",
+        "_ZN13vvp_net_fun_t9recv_longE17vvp_sub_pointer_tI9vvp_net_tEl",
+        "_ZN13vvp_net_fun_t11recv_stringE17vvp_sub_pointer_tI9vvp_net_tERKNSt7__cxx1112basic_stringIcSt11char_"
+        "traitsIcESaIcEEEPPv",
+        "_ZN13vvp_net_fun_t11recv_objectE17vvp_sub_pointer_tI9vvp_net_tE12vvp_object_tPPv",
+        "_ZN13vvp_net_fun_t12recv_vec4_pvE17vvp_sub_pointer_tI9vvp_net_tERK13vvp_vector4_tjjjPPv",
+        "_ZN13vvp_net_fun_t12recv_vec8_pvE17vvp_sub_pointer_tI9vvp_net_tERK13vvp_vector8_tjjj",
+        "_ZN13vvp_net_fun_t12recv_long_pvE17vvp_sub_pointer_tI9vvp_net_tEljj",
+        "_ZN13vvp_net_fun_t10force_flagEb",
+    };
+    const auto* functorVtable = static_cast<void* const*>(addressPoint(find("_ZTV13vvp_net_fun_t")));
+    if (!functorVtable) {
+        why = "vvp_net_fun_t not found";
+        return false;
+    }
+    for (unsigned i = 0; i < FunctorSlots; ++i) {
+        void* method = find(slots[i]);
+        if (!method || functorVtable[i] != method) {
+            why = "vvp_net_fun_t slot " + std::to_string(i) + " differs";
+            return false;
+        }
+    }
+    started = true;
+    return true;
+}
+
+bool tapsStarted() { return started; }
+
+std::uint64_t tapTime() { return simulationTime(); }
+
+Tap* attachTap(vpiHandle signal, TapListener* listener, std::size_t id) {
+    if (!started || !signal) return nullptr;
+    const void* kind = vtableOf(signal);
+    NetNode* node = nullptr;
+    bool real = false;
+    if (oneOf(kind, signalVtables)) {
+        if (vtableOf(static_cast<const char*>(static_cast<const void*>(signal)) + SignalMsbOffset) != decConstVtable ||
+            vtableOf(static_cast<const char*>(static_cast<const void*>(signal)) + SignalLsbOffset) != decConstVtable)
+            return nullptr;
+        node = at<NetNode*>(signal, SignalNodeOffset);
+        if (!node || !node->fil || !oneOf(vtableOf(node->fil), wireVtables)) return nullptr;
+    } else if (kind == realVarVtable) {
+        node = at<NetNode*>(signal, RealVarNodeOffset);
+        if (!node || !node->fil || vtableOf(node->fil) != wireRealVtable) return nullptr;
+        real = true;
+    } else {
+        return nullptr;
+    }
+    const int width = real ? 1 : vpi_get(vpiSize, signal);
+    if (width < 1) return nullptr;
+
+    Tap* tap = new Tap;
+    tap->source_ = node;
+    tap->handle_ = signal;
+    tap->id_ = id;
+    tap->width_ = width;
+    tap->real_ = real;
+    tap->words_.assign(static_cast<std::size_t>(width + 31) / 32, VecWord{0, 0});
+    tap->readBack(); // the value now, silently: no listener yet
+    tap->listener_ = listener;
+    tap->node_.fun = tap;
+    tap->node_.port[0] = node->out;
+    node->out = reinterpret_cast<NetPtr>(&tap->node_);
+    return tap;
+}
+
+void detachTap(Tap* tap) {
+    if (!tap || !tap->listener_) return;
+    const NetPtr self = reinterpret_cast<NetPtr>(&tap->node_);
+    NetNode* source = tap->source_;
+    if (source->out == self) {
+        source->out = tap->node_.port[0];
+    } else {
+        for (NetPtr cur = source->out; cur != NoPort;) {
+            NetNode* n = nodeOf(cur);
+            NetPtr& next = n->port[portOf(cur)];
+            if (next == self) {
+                next = tap->node_.port[0];
+                break;
+            }
+            cur = next;
+        }
+    }
+    // port[0] stays: a propagation that reached this node still walks on to the rest.
+    tap->listener_ = nullptr;
+    retired().push_back(tap);
+}
+
+std::uint32_t Tap::usedBits(std::size_t word) const {
+    const int used = width_ - static_cast<int>(word) * 32;
+    return used >= 32 ? ~std::uint32_t(0) : (std::uint32_t(1) << used) - 1;
+}
+
+void Tap::take(const VecWord* fresh) {
+    if (!listener_) {
+        std::memcpy(words_.data(), fresh, words_.size() * sizeof(VecWord));
+        return;
+    }
+    const std::uint64_t now = simulationTime();
+    listener_->tapChanging(*this, now);
+    std::memcpy(words_.data(), fresh, words_.size() * sizeof(VecWord));
+    if (listener_) listener_->tapChanged(*this, now);
+}
+
+void Tap::recvVec4(const void*, const Vector4& bits, void*) {
+    if (!listener_) return;
+    if (real_ || bits.size != static_cast<unsigned>(width_)) return readBack();
+    takeWhole(bits.a(), bits.b());
+}
+
+void Tap::takeWhole(const std::uint64_t* a, const std::uint64_t* b) {
+    const std::size_t count = words_.size();
+    if (count <= 2) {
+        // Up to 64 bits, the common case: one vvp word, compared without a copy.
+        const std::uint64_t mask = width_ >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << width_) - 1;
+        const std::uint64_t aval = a[0] & mask, bval = b[0] & mask;
+        const VecWord fresh[2] = {{static_cast<std::uint32_t>(aval), static_cast<std::uint32_t>(bval)},
+                                  {static_cast<std::uint32_t>(aval >> 32), static_cast<std::uint32_t>(bval >> 32)}};
+        if (fresh[0].aval == words_[0].aval && fresh[0].bval == words_[0].bval &&
+            (count == 1 || (fresh[1].aval == words_[1].aval && fresh[1].bval == words_[1].bval)))
+            return;
+        return take(fresh);
+    }
+    fresh_.resize(count);
+    std::uint32_t diff = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned shift = (i & 1) * 32;
+        const std::uint32_t mask = usedBits(i);
+        const std::uint32_t aval = static_cast<std::uint32_t>(a[i / 2] >> shift) & mask;
+        const std::uint32_t bval = static_cast<std::uint32_t>(b[i / 2] >> shift) & mask;
+        fresh_[i] = VecWord{aval, bval};
+        diff |= (aval ^ words_[i].aval) | (bval ^ words_[i].bval);
+    }
+    if (diff) take(fresh_.data());
+}
+
+void Tap::readBack() {
+    s_vpi_value value;
+    if (real_) {
+        value.format = vpiRealVal;
+        vpi_get_value(handle_, &value);
+        if (value.format == vpiRealVal) recvReal(nullptr, value.value.real, nullptr);
+        return;
+    }
+    value.format = vpiVectorVal;
+    vpi_get_value(handle_, &value);
+    if (value.format != vpiVectorVal || !value.value.vector) return;
+    const std::size_t count = words_.size();
+    fresh_.resize(count);
+    bool differs = false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t mask = usedBits(i);
+        const VecWord w{static_cast<std::uint32_t>(value.value.vector[i].aval) & mask,
+                        static_cast<std::uint32_t>(value.value.vector[i].bval) & mask};
+        fresh_[i] = w;
+        differs = differs || w.aval != words_[i].aval || w.bval != words_[i].bval;
+    }
+    if (differs) take(fresh_.data());
+}
+
+void Tap::recvReal(const void*, double value, void*) {
+    if (!real_) {
+        if (listener_) readBack();
+        return;
+    }
+    if (std::memcmp(&value, &realValue_, sizeof value) == 0) return;
+    if (!listener_) {
+        realValue_ = value;
+        return;
+    }
+    const std::uint64_t now = simulationTime();
+    listener_->tapChanging(*this, now);
+    realValue_ = value;
+    if (listener_) listener_->tapChanged(*this, now);
+}
+
+// Longs do not reach the signals taps are put on; should one come, the value is read back.
+void Tap::recvVec8(const void*, const Vector8& bits) {
+    if (!listener_) return;
+    if (real_ || bits.size != static_cast<unsigned>(width_) || !decode(bits)) return readBack();
+    takeWhole(strengthA_.data(), strengthB_.data());
+}
+void Tap::recvLong(const void*, long) {
+    if (listener_) readBack();
+}
+// A part of the signal (a net with several part drivers): the part is put into a copy of the
+// value kept.
+void Tap::recvVec4Part(const void*, const Vector4& bits, unsigned base, unsigned width, unsigned vectorWidth, void*) {
+    if (!listener_) return;
+    if (real_ || vectorWidth != static_cast<unsigned>(width_) || bits.size != width || base + width > vectorWidth)
+        return readBack();
+    takePart(bits.a(), bits.b(), base, width);
+}
+
+void Tap::takePart(const std::uint64_t* a, const std::uint64_t* b, unsigned base, unsigned width) {
+    fresh_ = words_;
+    for (unsigned done = 0; done < width; done += 32) {
+        const unsigned count = width - done < 32 ? width - done : 32;
+        const std::uint32_t mask = count == 32 ? ~std::uint32_t(0) : (std::uint32_t(1) << count) - 1;
+        const std::uint32_t aval = static_cast<std::uint32_t>(a[done / 64] >> (done % 64)) & mask;
+        const std::uint32_t bval = static_cast<std::uint32_t>(b[done / 64] >> (done % 64)) & mask;
+        const unsigned at = base + done, word = at / 32, shift = at % 32;
+        fresh_[word].aval = (fresh_[word].aval & ~(mask << shift)) | (aval << shift);
+        fresh_[word].bval = (fresh_[word].bval & ~(mask << shift)) | (bval << shift);
+        if (shift && shift + count > 32) {
+            const unsigned back = 32 - shift;
+            fresh_[word + 1].aval = (fresh_[word + 1].aval & ~(mask >> back)) | (aval >> back);
+            fresh_[word + 1].bval = (fresh_[word + 1].bval & ~(mask >> back)) | (bval >> back);
+        }
+    }
+    for (std::size_t i = 0; i < words_.size(); ++i)
+        if (fresh_[i].aval != words_[i].aval || fresh_[i].bval != words_[i].bval) return take(fresh_.data());
+}
+void Tap::recvVec8Part(const void*, const Vector8& bits, unsigned base, unsigned width, unsigned vectorWidth) {
+    if (!listener_) return;
+    if (real_ || vectorWidth != static_cast<unsigned>(width_) || bits.size != width || base + width > vectorWidth ||
+        !decode(bits))
+        return readBack();
+    takePart(strengthA_.data(), strengthB_.data(), base, width);
+}
+
+bool Tap::decode(const Vector8& bits) {
+    if (!strengthsTrusted) return false;
+    const std::size_t words = (bits.size + 63) / 64;
+    strengthA_.assign(words, 0);
+    strengthB_.assign(words, 0);
+    const unsigned char* bytes = bits.data();
+    unsigned i = 0;
+    for (; i + 8 <= bits.size; i += 8) {
+        std::uint64_t a, b;
+        strengthPairs(bytes + i, a, b);
+        strengthA_[i / 64] |= a << (i % 64);
+        strengthB_[i / 64] |= b << (i % 64);
+    }
+    if (i < bits.size) {
+        unsigned char tail[8] = {};
+        std::memcpy(tail, bytes + i, bits.size - i);
+        std::uint64_t a, b;
+        strengthPairs(tail, a, b);
+        const std::uint64_t used = (std::uint64_t(1) << (bits.size - i)) - 1;
+        strengthA_[i / 64] |= (a & used) << (i % 64);
+        strengthB_[i / 64] |= (b & used) << (i % 64);
+    }
+    if (strengthChecks == 0) return true;
+    // The first values decoded are checked against what VPI reads (the filter has already taken
+    // them when the value is whole); one difference and strengths are always read back.
+    if (bits.size != static_cast<unsigned>(width_)) return true;
+    --strengthChecks;
+    s_vpi_value value;
+    value.format = vpiVectorVal;
+    vpi_get_value(handle_, &value);
+    if (value.format != vpiVectorVal || !value.value.vector) return strengthsTrusted = false;
+    for (std::size_t i = 0; i < words_.size(); ++i) {
+        const std::uint32_t mask = usedBits(i);
+        const unsigned shift = (i & 1) * 32;
+        if ((static_cast<std::uint32_t>(value.value.vector[i].aval) & mask) !=
+                (static_cast<std::uint32_t>(strengthA_[i / 2] >> shift) & mask) ||
+            (static_cast<std::uint32_t>(value.value.vector[i].bval) & mask) !=
+                (static_cast<std::uint32_t>(strengthB_[i / 2] >> shift) & mask))
+            return strengthsTrusted = false;
+    }
+    return true;
+}
+void Tap::recvLongPart(const void*, long, unsigned, unsigned) {
+    if (listener_) readBack();
+}
+// Strings and objects do not reach the signals taps are put on.
+void Tap::recvString(const void*, const void*, void*) {}
+void Tap::recvObject(const void*, const void*, void*) {}
+
+} // namespace VvpInternals
+} // namespace OrvexEngine

@@ -1,0 +1,98 @@
+// Value taps: a node of our own linked at the head of a signal's fan-out inside vvp, so each new
+// value of the signal arrives as vvp's own vector, without a VPI callback or a value conversion.
+// The tap compares words and tells its listener only about real changes. GPL-2.0-or-later: see
+// NOTICE in this folder.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <vpi_user.h>
+
+#include "VcdFormat.h"
+#include "VvpNet.h"
+
+namespace OrvexEngine {
+namespace VvpInternals {
+
+class Tap;
+
+/// Told about each change of a tapped signal, during vvp's propagation of the value: it must
+/// not run simulation code or add or remove taps of the signal being propagated.
+class TapListener {
+public:
+    /// Before the tap takes the new value: `tap` still holds the old one.
+    virtual void tapChanging(Tap& tap, std::uint64_t now) = 0;
+    /// After the tap took it.
+    virtual void tapChanged(Tap& tap, std::uint64_t now) = 0;
+
+protected:
+    ~TapListener() = default;
+};
+
+class Tap final : public Functor {
+public:
+    std::size_t id() const { return id_; }
+    int width() const { return width_; }
+    bool isReal() const { return real_; }
+    /// The latest value, in VPI's vector layout (a word pair per 32 bits), bits above the width 0.
+    const VecWord* words() const { return words_.data(); }
+    double realValue() const { return realValue_; }
+
+    void recvVec4(const void* port, const Vector4& bits, void* context) override;
+    void recvVec8(const void* port, const Vector8& bits) override;
+    void recvReal(const void* port, double value, void* context) override;
+    void recvLong(const void* port, long value) override;
+    void recvString(const void* port, const void* text, void* context) override;
+    void recvObject(const void* port, const void* object, void* context) override;
+    void recvVec4Part(const void* port, const Vector4& bits, unsigned base, unsigned width, unsigned vectorWidth,
+                      void* context) override;
+    void recvVec8Part(const void* port, const Vector8& bits, unsigned base, unsigned width,
+                      unsigned vectorWidth) override;
+    void recvLongPart(const void* port, long value, unsigned base, unsigned width) override;
+    void forceFlag(bool) override {}
+
+private:
+    friend Tap* attachTap(vpiHandle, TapListener*, std::size_t);
+    friend void detachTap(Tap*);
+    Tap() = default;
+    /// The whole value, or `width` bits of it from `base`, as vvp's a and b words.
+    void takeWhole(const std::uint64_t* a, const std::uint64_t* b);
+    void takePart(const std::uint64_t* a, const std::uint64_t* b, unsigned base, unsigned width);
+    /// Strength bytes as a and b words in `strengthA_`, `strengthB_`; false when they are not
+    /// (yet) trusted to give what VPI gives.
+    bool decode(const Vector8& bits);
+    /// Anything else: the signal's value, already updated by its filter, is read back through VPI.
+    void readBack();
+    void take(const VecWord* fresh);
+    /// The mask of the bits of value word `word` below the width.
+    std::uint32_t usedBits(std::size_t word) const;
+
+    NetNode node_{};             // our place in the fan-out list (port 0 threads it)
+    NetNode* source_ = nullptr;  // the signal's node
+    vpiHandle handle_ = nullptr;
+    TapListener* listener_ = nullptr;
+    std::size_t id_ = 0;
+    int width_ = 1;
+    bool real_ = false;
+    double realValue_ = 0;
+    std::vector<VecWord> words_;
+    std::vector<VecWord> fresh_;
+    std::vector<std::uint64_t> strengthA_, strengthB_;
+};
+
+/// Checks vvp's symbols and vtable layout once; false with `why` when taps cannot be used.
+bool startTaps(std::string& why);
+bool tapsStarted();
+/// A tap on `signal` (a net, variable or real variable), or nullptr when the handle is not one
+/// whose node checks out (array words of variables, named events ...): use VPI then.
+Tap* attachTap(vpiHandle signal, TapListener* listener, std::size_t id);
+/// Unlinks the tap. Its memory is kept: a propagation under way may still step through it.
+void detachTap(Tap* tap);
+/// vvp's current simulation time, in ticks.
+std::uint64_t tapTime();
+
+} // namespace VvpInternals
+} // namespace OrvexEngine
