@@ -4,6 +4,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <regex>
 #include <set>
@@ -31,10 +32,35 @@ std::vector<std::string> splitWords(const std::string& text) {
     return words;
 }
 
-// The words of the command the cursor is in: after the last command separator or bracket.
+// The words of the command the cursor is in: after the last command separator or bracket that
+// no backslash escapes (an escaped bracket is part of a name: lane\[0\]).
 std::vector<std::string> currentCommandWords(const std::string& before) {
-    std::string::size_type cut = before.find_last_of(";[");
+    std::string::size_type cut = std::string::npos;
+    for (std::string::size_type i = 0; i < before.size(); ++i) {
+        if (before[i] == '\\') ++i;
+        else if (before[i] == ';' || before[i] == '[') cut = i;
+    }
     return splitWords(cut == std::string::npos ? before : before.substr(cut + 1));
+}
+
+// A name as one Tcl word: the characters Tcl would substitute or split at get a backslash, so a
+// generate scope completes to lane\[0\]/ rather than to a command substitution.
+std::string tclEscaped(const std::string& name) {
+    std::string escaped;
+    for (char c : name) {
+        if (std::strchr("[]$\\{}\";", c) != nullptr || c == ' ') escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
+std::string tclUnescaped(const std::string& word) {
+    std::string plain;
+    for (std::string::size_type i = 0; i < word.size(); ++i) {
+        if (word[i] == '\\' && i + 1 < word.size()) ++i;
+        plain += word[i];
+    }
+    return plain;
 }
 
 std::string lowered(std::string text) {
@@ -80,7 +106,8 @@ std::vector<std::string> Completion::fileNames(const std::string& word) {
     return names;
 }
 
-std::vector<std::string> Completion::designNames(const std::string& word) const {
+std::vector<std::string> Completion::designNames(const std::string& typed) const {
+    const std::string word = tclUnescaped(typed);
     std::vector<std::string> names;
     Tavrin::IReader* reader = control_.getReader();
     if (reader == nullptr) return names;
@@ -113,13 +140,13 @@ std::vector<std::string> Completion::designNames(const std::string& word) const 
         Tavrin::IBlock* child = base->getChild(i);
         if (child == nullptr || child->isProcess()) continue;
         std::string name = child->getName().str();
-        if (startsWith(name, rest)) names.push_back(prefix + name + "/");
+        if (startsWith(name, rest)) names.push_back(tclEscaped(prefix + name + "/"));
     }
     for (int i = 0; i < base->getDataObjCount(); ++i) {
         Tavrin::IDataObj* object = base->getDataObj(i);
         if (object == nullptr) continue;
         std::string name = object->getName().str();
-        if (startsWith(name, rest)) names.push_back(prefix + name);
+        if (startsWith(name, rest)) names.push_back(tclEscaped(prefix + name));
     }
     return names;
 }

@@ -15,7 +15,8 @@ namespace OrvexLauncher {
 /// Command names, subcommand words and options come from the registered commands and their usage
 /// texts, so a new command completes without code here; object and scope names come from the
 /// design data, relative to the current scope (a leading / starts at the top); file names are
-/// offered where the command's usage names a file.
+/// offered where the command's usage names a file. Names with characters Tcl substitutes (the
+/// brackets of generate scopes) are offered with backslashes, as one Tcl word.
 class Completion {
 public:
     explicit Completion(Tavrin::TclControl& control) : control_(control) {}

@@ -19,6 +19,9 @@ const char* const usageText =
     "\n"
     "Options:\n"
     "  -tclbatch FILE  evaluate the Tcl commands in FILE before reading standard input\n"
+    "  -do COMMANDS    run the Tcl COMMANDS (after -tclbatch), then read standard input; a\n"
+    "                  command that fails ends the session with exit status 1:\n"
+    "                    orvex -do \"run all; quit\" design.v\n"
     "  -log FILE       write the simulation log to FILE (default orvex.log)\n"
     "  -nolog          write no simulation log\n"
     "  -wdb NAME       name of the waveform database (default orvex.wdb, with the run number\n"
@@ -53,9 +56,9 @@ const char* const usageText =
     "commands, options, design objects and file names; the history is kept in\n"
     "$XDG_STATE_HOME/orvex/history (or ~/.local/state/orvex/history).\n"
     "The exit status is 0 after quit or the end of input, the status given to exit, 1 when the\n"
-    "batch file cannot be opened or stops with an error, when a command read from standard input\n"
-    "(not a terminal) failed and no onerror script handled it, or when the engine cannot start,\n"
-    "and 2 for bad options or a design that does not compile.\n";
+    "batch file cannot be opened, when it or the -do commands stop with an error, when a command\n"
+    "read from standard input (not a terminal) failed and no onerror script handled it, or when\n"
+    "the engine cannot start, and 2 for bad options or a design that does not compile.\n";
 
 // Compiler options that take a value, as a separate word or attached.
 const char* const valueOptions = "IDsgWTPfcyYlLmp";
@@ -104,6 +107,10 @@ int parseOptions(int argc, char** argv, Options& options) {
             options.version = true;
         } else if (arg == "-tclbatch") {
             if (!(options.batchFile = value("-tclbatch"))) return 2;
+        } else if (arg == "-do") {
+            const char* script = value("-do");
+            if (!script) return 2;
+            options.commands += std::string(script) + "\n";
         } else if (arg == "-log") {
             if (!(options.logFile = value("-log"))) return 2;
         } else if (arg == "-nolog") {

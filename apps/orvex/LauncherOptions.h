@@ -11,6 +11,8 @@ namespace OrvexLauncher {
 
 struct Options {
     const char* batchFile = nullptr;
+    /// The commands of every -do, one line each, run after the batch file.
+    std::string commands;
     const char* logFile = nullptr;
     bool noLog = false;
     bool version = false;

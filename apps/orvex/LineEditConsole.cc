@@ -8,6 +8,7 @@
 #include <editline/readline.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -40,6 +41,10 @@ LineEditConsole::LineEditConsole(HistoryFile* history, Completer completer)
     rl_catch_signals = 0;
     rl_getc_function = readKey;
     rl_attempted_completion_function = complete;
+    // The editor's own list less the backslash: an escaped name (lane\[0\]/unit) is one word.
+    static char breaks[] = " \t\n\"'`@$><=;|&{(";
+    rl_completer_word_break_characters = breaks;
+    rl_basic_word_break_characters = breaks;
     using_history();
     if (history_ != nullptr)
         for (const std::string& line : history_->lines()) add_history(line.c_str());
@@ -53,11 +58,50 @@ LineEditConsole::~LineEditConsole() {
 }
 
 void LineEditConsole::write(const Tavrin::StringBase& text) {
+    std::lock_guard<std::mutex> hold(outputLock_);
+    eraseStatusLocked();
     std::fwrite(text.c_str(), 1, text.length(), stdout);
     std::fflush(stdout);
+    if (text.length() > 0) atLineStart_ = text.c_str()[text.length() - 1] == '\n';
+}
+
+void LineEditConsole::showStatus(const std::string& text) {
+    std::lock_guard<std::mutex> hold(outputLock_);
+    if (!statusShown_ && !atLineStart_) return; // the design is half way through a line
+    winsize size{};
+    std::size_t width = ::ioctl(1, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 ? size.ws_col - 1u : 79u;
+    // Never as wide as the terminal: a line that wraps could not be erased.
+    std::string line = "\r" + text.substr(0, width) + "\x1b[K";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+    statusShown_ = true;
+}
+
+void LineEditConsole::clearStatus() {
+    std::lock_guard<std::mutex> hold(outputLock_);
+    eraseStatusLocked();
+}
+
+void LineEditConsole::eraseStatusLocked() {
+    if (!statusShown_) return;
+    std::fputs("\r\x1b[K", stdout);
+    std::fflush(stdout);
+    statusShown_ = false;
+}
+
+void LineEditConsole::endInterruptedLine() {
+    std::lock_guard<std::mutex> hold(outputLock_);
+    if (statusShown_) {
+        eraseStatusLocked(); // the ^C went with it
+        return;
+    }
+    std::fputs("\n", stdout);
+    std::fflush(stdout);
+    atLineStart_ = true;
 }
 
 void LineEditConsole::writePrompt(const Tavrin::StringBase& text) {
+    clearStatus();
     std::lock_guard<std::mutex> hold(lock_);
     prompt_ = text.str();
     promptPending_ = true;
@@ -84,6 +128,11 @@ Tavrin::StringBase LineEditConsole::readLine() {
             continue; // Ctrl-C: a fresh prompt, nothing for the shell
         }
         editing_ = false;
+        {
+            // The line ended with Enter (or is ended below): output starts on a fresh line.
+            std::lock_guard<std::mutex> hold(outputLock_);
+            atLineStart_ = true;
+        }
         if (line == nullptr) {
             bool closing;
             {

@@ -41,11 +41,21 @@ public:
     /// Ends the input: a readLine waiting or editing throws Orvex::EndOfInputException at once.
     void close();
 
+    /// A status line (a run's progress) on the terminal's last line, replacing the one shown.
+    /// Drawn only where a line starts, so it never splits a line of output; every write and the
+    /// prompt erase it first, and the next status draws it again.
+    void showStatus(const std::string& text);
+    void clearStatus();
+    /// After Ctrl-C was echoed: the stop line that follows starts on a line of its own (an
+    /// erased status line leaves one).
+    void endInterruptedLine();
+
 private:
     static int readKey(FILE* stream);
     static char** complete(const char* text, int start, int end);
     static char* nextMatch(const char* text, int state);
     void wake(char reason);
+    void eraseStatusLocked();
 
     HistoryFile* history_;
     Completer completer_;
@@ -58,6 +68,9 @@ private:
     std::atomic<bool> discardLine_{false};
     int wakePipe_[2] = {-1, -1};
     std::vector<std::string> matches_;
+    std::mutex outputLock_; // the terminal's output and the two fields below
+    bool statusShown_ = false;
+    bool atLineStart_ = true;
 };
 
 } // namespace OrvexLauncher

@@ -19,6 +19,7 @@
 #include "HistoryFile.h"
 #include "LauncherOptions.h"
 #include "LineEditConsole.h"
+#include "ProgressLine.h"
 #include "SessionExit.h"
 #include "WorkFolder.h"
 #include "orvex/Exceptions.h"
@@ -134,10 +135,16 @@ int main(int argc, char** argv) {
                                                           : factory.createTclObjectUseStdio()));
     completion.reset(new OrvexLauncher::Completion(*control));
     if (history) control->setEarlierHistory(history->lines());
+    if (!options.commands.empty()) control->setStartupCommands(options.commands);
 
     Tavrin::ISimulationControl* engine = client != nullptr ? client->getSimulationControl() : nullptr;
     std::unique_ptr<OrvexLauncher::EngineStopper> stopper;
     if (engine != nullptr) stopper.reset(new OrvexLauncher::EngineStopper(engine));
+    std::unique_ptr<OrvexLauncher::ProgressLine> progress;
+    if (engine != nullptr && editor) {
+        progress.reset(new OrvexLauncher::ProgressLine(*editor));
+        engine->addEventHandler(progress.get());
+    }
     Clock::time_point lastInterrupt;
     bool interruptedBefore = false;
     OrvexLauncher::SessionExit::Handlers handlers;
@@ -150,7 +157,7 @@ int main(int argc, char** argv) {
         interruptedBefore = true;
         lastInterrupt = now;
         // The terminal echoed ^C; the stop line starts on a line of its own.
-        if (editor) editor->write(Tavrin::StringBase("\n"));
+        if (editor) editor->endInterruptedLine();
         // A stop still unanswered means the engine does not answer.
         if (!stopper->request() && again && editor && userWantsEngineEnded()) client->killEngine();
     };
@@ -186,6 +193,7 @@ int main(int argc, char** argv) {
     if (client != nullptr) client->shutDownEngine();
     control->shutDown();
     control->closeLiveSimClient();
+    progress.reset(); // no event comes once the client is closed
     completion.reset();
     control.reset();
     session.sessionEnded();

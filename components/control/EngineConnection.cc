@@ -340,9 +340,15 @@ void EngineConnection::handleAsync(const Record& record) {
         item.event.ended = record.fields.getInt(Orvex::Protocol::Field::Ended) != 0;
         item.event.status = static_cast<int>(record.fields.getInt(Orvex::Protocol::Field::Status));
     } else if (record.cls == Orvex::Protocol::Record::Progress) {
-        // Not an event: the engine is at work on a long request and must not be taken for hung.
+        // The engine is at work (a long request, or a run) and must not be taken for hung.
         recordUnderway();
-        return;
+        if (record.fields.find(Orvex::Protocol::Field::Time) == nullptr)
+            return; // a long request: nothing to show
+        item.event.kind = RunProgressEvent;
+        item.event.time = record.fields.getInt(Orvex::Protocol::Field::Time);
+        item.event.runStart = record.fields.getInt(Orvex::Protocol::Field::Start);
+        item.event.runTarget = record.fields.getInt(Orvex::Protocol::Field::Until, -1);
+        item.event.elapsedMs = record.fields.getInt(Orvex::Protocol::Field::Elapsed);
     } else if (record.cls == Orvex::Protocol::Record::CaptureResumed) {
         item.event.kind = CaptureResumedEvent;
     } else {

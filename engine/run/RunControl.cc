@@ -9,6 +9,7 @@
 #include "EngineCommands.h"
 #include "EngineCore.h"
 #include "Numbers.h"
+#include "RunProgress.h"
 #include "Session.h"
 #include "Snapshot.h"
 #include "StatementHook.h"
@@ -31,6 +32,7 @@ Orvex::Mi::Value run(const std::vector<std::string>& args) {
     std::int64_t fs = parseInteger(args[0], "time");
     if (fs < 0) throw EngineError("bad time \"" + args[0] + "\" (negative)");
     startRun(RunKind::Timed);
+    setRunTarget(currentTimeFs() + fs);
     unsigned generation = runGeneration();
     std::uint64_t ticks = fsToTicks(fs);
     if (ticks == 0) endRunAfterTimeStep(generation);

@@ -12,6 +12,7 @@
 #include "Callbacks.h"
 #include "EngineCommands.h"
 #include "EngineCore.h"
+#include "RunProgress.h"
 #include "StatementHook.h"
 #include "Wire.h"
 
@@ -196,10 +197,12 @@ void serveRequests() {
     }
     Wire::resumeReader();
     serving = false;
+    runProgressResumes();
 }
 
 void pauseWith(const std::string& reason, Orvex::Mi::Value fields) {
     if (serving) return;
+    runProgressPauses();
     currentRun = RunKind::None;
     ++generation;
     refreshStatementHook();

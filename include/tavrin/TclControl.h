@@ -96,6 +96,10 @@ public:
     /// Lines of earlier sessions for Tcl's history, so that `history` lists them; given before
     /// startTcl.
     void setEarlierHistory(const std::vector<std::string>& lines);
+    /// Commands run once the batch file (if any) has run and before standard input is read (a
+    /// host's one-liner); given before startTcl. An error in them ends the session as an error
+    /// in the batch file does, and batchFileFailed() is then true.
+    void setStartupCommands(const std::string& script);
 
     /// The implementation, for hosts and tests that drive the control interface directly.
     TclControlImpl* getImpl() const { return impl_; }

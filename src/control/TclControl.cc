@@ -64,4 +64,6 @@ void TclControl::requestLeave() { impl_->requestLeave(); }
 
 void TclControl::setEarlierHistory(const std::vector<std::string>& lines) { impl_->setEarlierHistory(lines); }
 
+void TclControl::setStartupCommands(const std::string& script) { impl_->setStartupCommands(script); }
+
 } // namespace Tavrin

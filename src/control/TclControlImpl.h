@@ -79,6 +79,8 @@ public:
 
     // Start-up (defined with the shell start-up).
     int startTcl(const char* programName, const char* batchFile, int (*appInit)(Tcl_Interp*));
+    /// The batch file or the startup commands stopped with an error: says so and leaves.
+    void startupScriptFailed(Tcl_Interp* tclInterp, const std::string& what);
     int applicationInit(Tcl_Interp* interp);
     /// The read-evaluate loop on the interpreter's standard channels; leaves only by unwinding.
     [[noreturn]] void runShell(const char* programName, int (*appInit)(Tcl_Interp*));
@@ -102,6 +104,8 @@ public:
     void setGuiControl(IGuiControl* gui) { guiControl = gui; }
     void setReader(IReader* designReader) { reader = designReader; }
     void setEarlierHistory(const std::vector<std::string>& lines) { earlierHistory = lines; }
+    /// Commands run after the batch file and before standard input (the launcher's -do).
+    void setStartupCommands(const std::string& script) { startupCommands = script; }
     /// Asks the read-evaluate loop to leave before its next command.
     void requestLeave() { leaveRequested = true; }
     /// The host's exit code: Tcl's exit status, or 1 for a session that lost its engine or an
@@ -168,6 +172,7 @@ private:
     std::atomic<bool> leaveRequested{false};
     bool quietTrace = false;
     std::vector<std::string> earlierHistory;
+    std::string startupCommands; // run after the batch file, before standard input
     bool reportingEngineFailure = false;
     Tcl_Trace commandTrace = nullptr;
 };

@@ -241,16 +241,28 @@ int TclControlImpl::applicationInit(Tcl_Interp* tclInterp) {
     if (batchPending) {
         batchPending = false;
         if (Tcl_EvalFile(tclInterp, batchFileName.c_str()) != TCL_OK) {
-            print("TCL batch file \"" + batchFileName + "\" encountered an error in line " +
-                      std::to_string(Tcl_GetErrorLine(tclInterp)) + ". Simulator is exiting.",
-                  true);
-            batchFailed = true;
-            quit(true, isStandardConsole());
+            startupScriptFailed(tclInterp, "TCL batch file \"" + batchFileName + "\"");
             return TCL_OK;
         }
     }
+    if (!startupCommands.empty() && Tcl_Eval(tclInterp, startupCommands.c_str()) != TCL_OK) {
+        startupScriptFailed(tclInterp, "Commands given on the command line");
+        return TCL_OK;
+    }
     if (guiControl != nullptr) guiControl->shellReady();
     return TCL_OK;
+}
+
+void TclControlImpl::startupScriptFailed(Tcl_Interp* tclInterp, const std::string& what) {
+    // Our commands have told their error already and leave no result; Tcl's own errors have
+    // only the result to say what went wrong.
+    const std::string message = Tcl_GetStringResult(tclInterp);
+    if (!message.empty()) print(message, true);
+    print(what + " encountered an error in line " + std::to_string(Tcl_GetErrorLine(tclInterp)) +
+              ". Simulator is exiting.",
+          true);
+    batchFailed = true;
+    quit(true, isStandardConsole());
 }
 
 void TclControlImpl::leaveShell() {

@@ -1,9 +1,11 @@
 """The interactive console on a real pseudo-terminal: the terminal after every way out, the prompt
 after each command's output, Ctrl-C, completion and history (ORVEX_LAUNCHER names the launcher)."""
 import os
+import pty
 import re
 import signal
 import subprocess
+import threading
 import time
 import unittest
 
@@ -25,7 +27,8 @@ module top;
   generate for (g = 0; g < 2; g = g + 1) begin : lane
     inverter unit(.a(stimulus), .y(outs[g]));
   end endgenerate
-  initial #10 $display("done");
+  // Icarus keeps only the memories a design uses.
+  initial begin memory[1] = 8'h5a; #10 $display("done"); end
 endmodule
 """
 
@@ -111,7 +114,8 @@ class Prompt(unittest.TestCase):
                 start = len(s.text)
                 began = time.monotonic()
                 s.type("run 3000000 ns; puts run-ended\r")
-                s.wait_for(r"\nrun-ended\r\n", timeout=120, start=start)
+                # On a slow machine the run's progress line is erased just before it.
+                s.wait_for(r"(\n|\x1b\[K)run-ended\r\n", timeout=120, start=start)
                 ended = time.monotonic()
                 s.wait_prompts(3, timeout=10)
                 latency = time.monotonic() - ended
@@ -126,6 +130,130 @@ class Prompt(unittest.TestCase):
                 s.finish()
             finally:
                 s.close()
+
+
+# A design that waits, in the middle of a run, for lines the test writes into a named pipe: the run
+# lasts exactly as long as the test wants, on any machine.
+GATE = """`timescale 1ns/1ns
+module gate;
+  integer fd, r;
+  reg [8*16:1] word;
+  reg clk = 0;
+  always #1 clk = ~clk;
+  initial begin
+    #1000 fd = $fopen("gate.fifo", "r");
+    r = $fscanf(fd, "%s", word);
+    $display("got %0s", word);
+    r = $fscanf(fd, "%s", word);
+    $display("got %0s", word);
+    #1000 $display("done at %0t", $time);
+    $finish;
+  end
+endmodule
+"""
+
+STATUS = re.compile(r"\r(Running: [^\r\n\x1b]*)\x1b\[K")
+
+
+def screen_lines(text):
+    """The lines a terminal shows for `text`: carriage return, erase to the end of the line."""
+    lines, line, col, i = [], "", 0, 0
+    while i < len(text):
+        if text.startswith("\x1b[K", i):
+            line, i = line[:col], i + 3
+            continue
+        c = text[i]
+        if c == "\r":
+            col = 0
+        elif c == "\n":
+            lines.append(line)
+            line, col = "", 0
+        else:
+            line = line[:col] + c + line[col + 1:]
+            col += 1
+        i += 1
+    return lines + [line]
+
+
+def feed_gate(folder, words, delay):
+    """Writes `words` into the design's pipe, one line each `delay` seconds apart."""
+    fifo = os.path.join(folder, "gate.fifo")
+    with open(fifo, "w") as pipe:
+        for word in words:
+            time.sleep(delay)
+            pipe.write(word + "\n")
+            pipe.flush()
+
+
+class Progress(unittest.TestCase):
+    def test_progress_line_during_a_long_run(self):
+        with Folder() as folder:
+            os.mkfifo(os.path.join(folder, "gate.fifo"))
+            s = Session([design(folder, "gate.v", GATE)], folder)
+            try:
+                s.wait_prompts(1)
+                start = len(s.text)
+                s.type("run 3000 ns\r")
+                # Shown once the run has lasted two seconds: time reached, target, rate.
+                shown = s.wait_for(r"Running: 1 us of 3 us \(33%\), [0-9.]+ [fpnum]?s/s", timeout=10,
+                                   start=start)
+                self.assertGreater(len(s.text[start:]), shown.end())
+                pipe = open(os.path.join(folder, "gate.fifo"), "w")
+                pipe.write("first\n")
+                pipe.flush()
+                # Erased for the design's line, and drawn again after it.
+                after = s.wait_for(r"got first\r\n", start=start).end() + start
+                s.wait_for(r"\rRunning: ", start=after)
+                pipe.write("second\n")
+                pipe.close()
+                s.wait_prompts(2)
+                run = s.text[start:s.text.rindex(PROMPT)]
+                self.assertGreaterEqual(len(STATUS.findall(run)), 2)
+                # Every status line was erased before anything else was shown.
+                self.assertEqual(screen_lines(run)[1:], [
+                    "got first", "got second", "done at 2000",
+                    'Stopped at time : 2 us : File "%s" Line 14' % os.path.join(folder, "gate.v"), ""])
+                # A short run shows none.
+                short = s.command("restart; run 500 ns")
+                self.assertNotIn("Running:", short)
+                s.type("quit\r")
+                self.assertEqual(s.finish(), 0)
+            finally:
+                s.close()
+
+    def test_no_progress_in_batch_or_without_a_terminal(self):
+        for output in ("pty", "pipe"):
+            with self.subTest(output=output), Folder() as folder:
+                os.mkfifo(os.path.join(folder, "gate.fifo"))
+                master, slave = pty.openpty()
+                env = dict(os.environ, TMPDIR=folder, XDG_STATE_HOME=folder)
+                proc = subprocess.Popen([os.environ["ORVEX_LAUNCHER"], "-nolog", design(folder, "gate.v", GATE)],
+                                        cwd=folder, env=env, stdin=subprocess.PIPE,
+                                        stdout=slave if output == "pty" else subprocess.PIPE,
+                                        stderr=subprocess.STDOUT)
+                os.close(slave)
+                feeder = threading.Thread(target=feed_gate, args=(folder, ["a", "b"], 1.5))
+                feeder.start()
+                proc.stdin.write(b"run all\nquit\n")
+                proc.stdin.close()
+                text = b""
+                if output == "pty":
+                    while True:
+                        try:
+                            chunk = os.read(master, 65536)
+                        except OSError:
+                            break
+                        if not chunk:
+                            break
+                        text += chunk
+                else:
+                    text = proc.stdout.read()
+                proc.wait(timeout=30)
+                feeder.join()
+                os.close(master)
+                self.assertIn(b"done at 2000", text)
+                self.assertNotIn(b"Running:", text)
+                self.assertNotIn(b"\x1b[K", text)
 
 
 class Interrupt(unittest.TestCase):
@@ -144,12 +272,19 @@ class Interrupt(unittest.TestCase):
                 # A run that would last for hours ends at once and the shell goes on.
                 start = len(s.text)
                 s.type("run all\r")
-                time.sleep(1.5)
+                s.wait_for(r"\rRunning: ", start=start)  # the progress line is up
                 self.assertEqual(s.prompts(start), 0)
                 stopped = time.monotonic()
                 s.type("\x03")
                 s.wait_prompts(4, timeout=10)
                 print("Ctrl-C stopped the run in %.3f s" % (time.monotonic() - stopped))
+                # One line says where: the time, the reason and the statement's place; the
+                # progress line is gone.
+                lines = screen_lines(s.text[start:])
+                self.assertRegex(lines[-2], r'^Stopped at time : \d+ [pnum]?s : Stop requested'
+                                            r' : File "[^"]*endless\.v" Line \d+$')
+                self.assertEqual(lines[-1], PROMPT)
+                self.assertNotIn("Running:", "".join(lines))
                 self.assertIn("ticks", s.command("show value ticks"))
                 s.type("quit\r")
                 self.assertEqual(s.finish(), 0)
@@ -199,21 +334,28 @@ class Completion(unittest.TestCase):
                 s.command("bp a\t nofile.v 3")           # a subcommand word
                 s.command("source stim\t")               # a file name
                 s.command("scope /to\t")                 # a scope from the top
+                s.command("describe mem\t")              # a memory
+                # A generate scope completes as one Tcl word, and so does what lies below it.
+                s.command("describe la\t0\tu\t")
                 # A second Tab lists the choices: options from the usage text ...
                 start = len(s.text)
                 s.type("quit -\t\t")
                 s.wait_for(r"-f\s+-s", start=start)
-                # ... and the current scope's objects and generate scopes (the design data does
-                # not list memories yet, so none is expected here).
+                # ... and the current scope's objects, memories and generate scopes.
                 start = len(s.text)
                 s.type("\x15describe \t\t")
-                s.wait_for(r"lane\[0\]/\s+lane\[1\]/\s+outs\s+stimulus", start=start)
+                s.wait_for(r"lane\\\[0\\\]/\s+lane\\\[1\\\]/\s+memory\s+outs\s+stimulus", start=start)
                 s.type("\x15")
                 lines = re.findall(r"^\s*\d+  (.*?)\r?$", s.command("history"), re.M)
                 self.assertIn("scope", lines)
                 self.assertIn("bp add  nofile.v 3", lines)
                 self.assertIn("source stimulus_file.tcl", lines)
                 self.assertIn("scope /top/", lines)
+                self.assertIn("describe memory", lines)
+                self.assertIn("describe lane\\[0\\]/unit/", lines)
+                # The completed names are names the commands take.
+                self.assertIn("Path: {/top/lane[0]/unit}", s.text)
+                self.assertIn("Path: {/top/memory}", s.text)
                 s.type("quit\r")
                 self.assertEqual(s.finish(), 0)
             finally:

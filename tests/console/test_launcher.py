@@ -92,6 +92,42 @@ class BatchStatus(unittest.TestCase):
                     self.assertIn(message, done.stderr)
                 self.assertEqual([n for n in os.listdir(folder) if n.startswith("orvex-")], [])
 
+    def test_one_liners_given_with_do(self):
+        fatal = SIMPLE.replace('$display("D: simple %0t", $time);', '$display("D: simple %0t", $time); #1 $fatal;')
+        for name, text in (("simple.v", SIMPLE), ("fatal.v", fatal)):
+            with self.subTest(design=name), Folder() as folder:
+                path = write(folder, name, text)
+                subprocess.run(["iverilog", "-o", "oracle.vvp", path], cwd=folder, check=True)
+                plain = subprocess.run(["vvp", "-n", "oracle.vvp"], cwd=folder, capture_output=True,
+                                       text=True, timeout=60)
+                done = orvex(folder, ["-do", "run all; quit", path], "")
+                self.assertEqual(done.returncode, plain.returncode, done.stdout + done.stderr)
+                self.assertEqual(design_lines(done.stdout), design_lines(plain.stdout))
+                self.assertTrue(design_lines(plain.stdout))
+        with Folder() as folder:
+            path = write(folder, "simple.v", SIMPLE)
+            # A failing command ends the session with status 1 and says which and why; the
+            # commands after it do not run.
+            done = orvex(folder, ["-do", "puts first", "-do", "run 5 parsecs; puts never", path], "quit\n")
+            self.assertEqual(done.returncode, 1, done.stdout + done.stderr)
+            self.assertIn("first", done.stdout)
+            self.assertNotIn("never", done.stdout)
+            self.assertRegex(done.stdout + done.stderr, r"parsecs")
+            self.assertIn("Commands given on the command line encountered an error in line 2. "
+                          "Simulator is exiting.", done.stdout + done.stderr)
+            # Without quit among them, standard input follows, in batch semantics.
+            done = orvex(folder, ["-do", "run 3 s", path], "puts [expr {1/0}]\nrun all\n")
+            self.assertEqual(done.returncode, 1)
+            self.assertEqual(design_lines(done.stdout), ["D: simple 5"])
+            self.assertIn("Error in line 1 of standard input.", done.stderr)
+            # A Tcl error says what it is too.
+            done = orvex(folder, ["-do", "error boom"], "")
+            self.assertEqual(done.returncode, 1)
+            self.assertIn("boom\nCommands given on the command line encountered an error", done.stdout)
+            done = orvex(folder, ["-do"], "")
+            self.assertEqual(done.returncode, 2)
+            self.assertIn("-do needs a value", done.stderr)
+
     def test_compile_error_shows_the_compiler_messages_and_exits_2(self):
         with Folder() as folder:
             path = write(folder, "broken.v", "module broken;\n  reg a\n  initial a = 1;\nendmodule\n")

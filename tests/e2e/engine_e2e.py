@@ -81,9 +81,10 @@ class Engine:
         return line.decode()
 
     def record_not_message(self):
+        """The next record that is neither a message nor a run's progress report."""
         while True:
             line = self.record()
-            if not line.startswith("~"):
+            if not line.startswith("~") and not line.startswith("*progress"):
                 return line
 
     def send(self, command, *args):
@@ -321,6 +322,38 @@ class EngineTest(unittest.TestCase):
         engine.done("cond-remove-label", "thirteen")
         engine.done("cond-remove-label", "twelve")
         self.assertIn("conditions=[]", engine.done("cond-list"))
+
+    def test_progress_reports_while_a_run_runs(self):
+        engine = Engine(self.endless)
+        self.addCleanup(engine.close)
+        self.assertTrue(engine.record().startswith("*ready"))
+        for request, args in (("run-all", ()), ("run", (str(10 ** 9 * NS),))):
+            with self.subTest(request=request):
+                before = int(fields(engine.done("status"))["time"])
+                engine.done(request, *args)
+                reports = []
+                while len(reports) < 3:
+                    line = engine.record()
+                    if line.startswith("*progress"):
+                        reports.append(fields(line))
+                engine.send("stop")
+                while True:  # reports may still come up to the stop, none after it
+                    line = engine.record_not_message()
+                    if line.startswith("*stopped"):
+                        break
+                stopped = int(fields(line)["time"])
+                times = [int(r["time"]) for r in reports]
+                self.assertEqual(times, sorted(times))
+                self.assertTrue(before < times[0] and times[-1] <= stopped, (before, times, stopped))
+                self.assertEqual({r["start"] for r in reports}, {str(before)})
+                elapsed = [int(r["elapsed"]) for r in reports]
+                self.assertTrue(200 <= elapsed[0] < elapsed[1] < elapsed[2], elapsed)
+                self.assertEqual({r.get("until") for r in reports},
+                                 {None} if request == "run-all" else {str(before + 10 ** 9 * NS)})
+                self.assertIn("^done", engine.record())  # the stop's answer
+                time.sleep(0.6)  # a paused engine reports nothing: the next record answers status
+                token = engine.send("status")
+                self.assertTrue(engine.record().startswith("%d^done" % token))
 
     def test_stop_interrupts_a_long_run(self):
         engine = Engine(self.endless)
