@@ -58,15 +58,6 @@ std::string objectKind(vpiHandle object) {
     }
 }
 
-int rangeBound(vpiHandle object, int property) {
-    vpiHandle bound = vpi_handle(property, object);
-    if (!bound) return 0;
-    s_vpi_value v{};
-    v.format = vpiIntVal;
-    vpi_get_value(bound, &v);
-    return v.value.integer;
-}
-
 std::map<std::string, std::string> portDirections(vpiHandle module) {
     std::map<std::string, std::string> dirs;
     vpiHandle ports = vpi_iterate(vpiPort, module);

@@ -12,16 +12,16 @@
 
 namespace OrvexEngine {
 
-namespace {
-int intProperty(vpiHandle object, int property) {
-    vpiHandle range = vpi_handle(property, object);
-    if (!range) return 0;
+int rangeBound(vpiHandle object, int property) {
+    vpiHandle bound = vpi_handle(property, object);
+    if (!bound) return 0;
     s_vpi_value v{};
     v.format = vpiIntVal;
-    vpi_get_value(range, &v);
+    vpi_get_value(bound, &v);
     return v.value.integer;
 }
 
+namespace {
 std::string fullBits(vpiHandle object) {
     s_vpi_value v{};
     v.format = vpiBinStrVal;
@@ -90,8 +90,8 @@ ValueTarget resolveValuePath(const std::string& path, vpiHandle base) {
         if (next + 1 != selects.size() || isMemory(target.object) || isReal(target.object))
             throw EngineError("bad select in \"" + path + "\": a memory takes a word index, then a bit or a range of the word");
         int width = vpi_get(vpiSize, target.object);
-        int msb = intProperty(target.object, vpiLeftRange);
-        int lsb = intProperty(target.object, vpiRightRange);
+        int msb = rangeBound(target.object, vpiLeftRange);
+        int lsb = rangeBound(target.object, vpiRightRange);
         if (vpi_get(vpiType, target.object) == vpiIntegerVar || vpi_get(vpiType, target.object) == vpiTimeVar) {
             msb = width - 1;
             lsb = 0;

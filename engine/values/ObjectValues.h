@@ -28,6 +28,8 @@ struct ValueTarget {
 /// does not resolve.
 ValueTarget resolveValuePath(const std::string& path, vpiHandle base = nullptr);
 
+/// The value of a bound such as vpiLeftRange of `object`; 0 when it has none.
+int rangeBound(vpiHandle object, int property);
 bool isMemory(vpiHandle object);
 bool isReal(vpiHandle object);
 /// Objects that have a value (nets, variables, parameters, memories).
