@@ -9,7 +9,9 @@
 
 #include <cerrno>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -34,6 +36,47 @@ bool simulationReads = false; // the simulation thread reads descriptor 3 (it se
 int wakePipe[2] = {-1, -1};
 std::thread reader;
 void (*stopNotifier)() = nullptr;
+
+// Records queued by the simulation thread. 32 KB: half a pipe, so a write seldom waits for the
+// shell, and few enough writes that they cost nothing beside the simulation.
+constexpr std::size_t kQueueCapacity = 32 * 1024;
+char queued[kQueueCapacity];
+std::size_t queuedSize = 0;
+std::atomic<bool> flushWanted{false};
+std::atomic<bool> anyQueued{false};
+std::thread::id simulationThread;
+// Where the design's standard output stood when the last record was queued: when it has moved
+// the design printed meanwhile, and its text must reach the shell between the records queued
+// before it and the ones after (the shell reads design output and records from two pipes).
+const char* seenOutput = nullptr;
+
+const char* outputPosition() {
+#ifdef __GLIBC__
+    return stdout->_IO_write_ptr;
+#else
+    return nullptr;
+#endif
+}
+
+/// Writes `size` bytes whole; the caller holds writeLock.
+void writeAll(const char* p, std::size_t left) {
+    while (left > 0) {
+        ssize_t n = write(outFd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return; // the front end is gone; the end of input will end the engine
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+/// The queue, then the design's output printed after it: the order things happened in.
+void flushQueuedThenOutput() {
+    flushQueued();
+    std::fflush(stdout);
+    seenOutput = outputPosition();
+}
 
 bool isStopRequest(const std::string& line) {
     // "<token>-stop" with optional blanks after it; parsing proper happens when served.
@@ -135,6 +178,8 @@ bool openFromEnvironment() {
     if (end == second || *end != '\0' || in < 0 || out < 0) return false;
     inFd = static_cast<int>(in);
     outFd = static_cast<int>(out);
+    simulationThread = std::this_thread::get_id();
+    std::atexit(flushQueued); // vvp ending by itself, without the engine's own end
     return true;
 }
 
@@ -142,23 +187,55 @@ bool isOpen() { return outFd >= 0; }
 
 void writeLine(const std::string& line) {
     if (outFd < 0) return;
+    const bool simulation = std::this_thread::get_id() == simulationThread;
     std::lock_guard<std::mutex> lock(writeLock);
-    // Kept under the lock with its capacity: a line per traced statement costs no allocation.
-    static std::string whole;
-    whole.assign(line);
-    whole += '\n';
-    const char* p = whole.data();
-    std::size_t left = whole.size();
-    while (left > 0) {
-        ssize_t n = write(outFd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return; // the front end is gone; the end of input will end the engine
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
+    std::string whole = line + '\n';
+    if (simulation && queuedSize + whole.size() <= kQueueCapacity) {
+        // One write with the queue before it.
+        std::memcpy(queued + queuedSize, whole.data(), whole.size());
+        writeAll(queued, queuedSize + whole.size());
+        queuedSize = 0;
+        anyQueued.store(false, std::memory_order_relaxed);
+        return;
     }
+    if (simulation && queuedSize > 0) {
+        writeAll(queued, queuedSize);
+        queuedSize = 0;
+        anyQueued.store(false, std::memory_order_relaxed);
+    }
+    writeAll(whole.data(), whole.size());
 }
+
+void queueRecord(const char* text, std::size_t size) {
+    if (outFd < 0) return;
+    if (__builtin_expect(outputPosition() != seenOutput || flushWanted.load(std::memory_order_relaxed), 0)) {
+        flushWanted.store(false, std::memory_order_relaxed);
+        flushQueuedThenOutput();
+    }
+    if (queuedSize + size > kQueueCapacity) {
+        flushQueued();
+        if (size > kQueueCapacity) {
+            std::lock_guard<std::mutex> lock(writeLock);
+            writeAll(text, size);
+            return;
+        }
+    }
+    if (queuedSize == 0) anyQueued.store(true, std::memory_order_relaxed);
+    std::memcpy(queued + queuedSize, text, size);
+    queuedSize += size;
+}
+
+void flushQueued() {
+    if (queuedSize == 0) return;
+    std::lock_guard<std::mutex> lock(writeLock);
+    writeAll(queued, queuedSize);
+    queuedSize = 0;
+    anyQueued.store(false, std::memory_order_relaxed);
+}
+
+void requestFlush() { flushWanted.store(true, std::memory_order_relaxed); }
+
+bool recordsQueued() { return anyQueued.load(std::memory_order_relaxed); }
 
 void sendResult(std::uint64_t token, const Orvex::Mi::Value& fields) {
     std::string line = std::to_string(token) + "^done";

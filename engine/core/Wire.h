@@ -16,8 +16,23 @@ namespace Wire {
 bool openFromEnvironment();
 bool isOpen();
 
-/// Writes one whole record line (the line end is added).
+/// Writes one whole record line (the line end is added). On the simulation thread the queued
+/// records go first.
 void writeLine(const std::string& line);
+
+/// Queues a whole record (its line end included) for a later write: statement traces come by
+/// the million, and a write(2) each cost more than the simulation. Simulation thread only. The
+/// queue goes out when it is full, before any other record the simulation thread writes (so
+/// every pause follows the traces before it), before the design's own output written since the
+/// last queued record, at flushQueued, and at the first record queued after requestFlush.
+void queueRecord(const char* text, std::size_t size);
+/// Writes what is queued. Simulation thread only (before a fork, at exit).
+void flushQueued();
+/// Any thread: the simulation thread writes its queue with the next record it queues.
+void requestFlush();
+/// Any thread: true while records wait in the queue (the design's output printed since then
+/// must not overtake them).
+bool recordsQueued();
 void sendResult(std::uint64_t token, const Orvex::Mi::Value& fields);
 void sendError(std::uint64_t token, const std::string& message);
 

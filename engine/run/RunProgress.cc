@@ -17,6 +17,7 @@
 #include "Mi.h"
 #include "ProtocolWords.h"
 #include "Session.h"
+#include "Wire.h"
 
 namespace OrvexEngine {
 
@@ -46,8 +47,10 @@ void sampleLoop() {
         if (changed.wait_until(hold, due, [&] { return !active || startedAt != runStart; })) continue;
         // vvp's standard output is a pipe, so fully buffered: what the design printed so far is
         // passed on now (stdio locks the stream), before the report that may come after it.
+        // Queued statement traces go first: the simulation thread writes them, then the output.
         hold.unlock();
-        std::fflush(stdout);
+        Wire::requestFlush();
+        if (!Wire::recordsQueued()) std::fflush(stdout);
         hold.lock();
         if (!active || startedAt != runStart) continue;
         const std::int64_t now = static_cast<std::int64_t>(simTime()) * fsPerTick;

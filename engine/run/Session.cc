@@ -192,7 +192,8 @@ void afterResult(std::function<void()> action) { pendingAfterResult.push_back(st
 void serveRequests() {
     if (serving) return; // a pause point reached while serving (should not happen) is ignored
     serving = true;
-    std::fflush(nullptr); // the design's output reaches the front end before the event
+    Wire::flushQueued(); // traces, then the design's output printed after them, then the event
+    std::fflush(nullptr);
     while (!serveLine(Wire::nextLine(), true)) {
     }
     Wire::resumeReader();
@@ -207,6 +208,7 @@ void pauseWith(const std::string& reason, Orvex::Mi::Value fields) {
     ++generation;
     refreshStatementHook();
     runPauseHooks();
+    Wire::flushQueued();
     std::fflush(nullptr);
     Orvex::Mi::Value event = Orvex::Mi::Value::tuple();
     event.add("reason", reason);
@@ -231,6 +233,7 @@ void runPauseHooks() {
 
 void endEngine(int status) {
     for (auto& hook : exitHooks) hook();
+    Wire::flushQueued();
     std::fflush(nullptr);
     _exit(status);
 }

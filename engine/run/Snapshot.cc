@@ -79,7 +79,8 @@ ChildStart keepSnapshot() {
     for (;;) {
         int pipeFds[2];
         if (pipe2(pipeFds, O_CLOEXEC) != 0) _exit(1);
-        std::fflush(nullptr); // nothing buffered may be written twice
+        Wire::flushQueued(); // nothing buffered may be written twice
+        std::fflush(nullptr);
         pid_t child = fork();
         if (child < 0) _exit(1);
         if (child == 0) {

@@ -41,9 +41,14 @@ bool statementMatters(int line) {
            breakpointOnLine(line);
 }
 
-/// The message sendMessage("ltrace: FILE:LINE\n") would send, built in one kept buffer: the quoted
-/// part before the line number is made again only when the file changes, so a traced statement
-/// costs no allocation and no quoting.
+/// The record sendMessage("ltrace: FILE:LINE\n") would write, made once per patched site.
+std::string traceRecord(const std::string& file, int line) {
+    return "~" + Orvex::Mi::quote("ltrace: " + file + ":" + std::to_string(line) + "\n") + "\n";
+}
+
+/// The same record for a statement reported by vvp, built in one kept buffer: the quoted part
+/// before the line number is made again only when the file changes, so a traced statement costs
+/// no allocation and no quoting.
 void traceLine(const std::string& file, int line) {
     static std::string lastFile;
     static std::string message;
@@ -58,8 +63,8 @@ void traceLine(const std::string& file, int line) {
     char digits[16];
     char* end = std::to_chars(digits, digits + sizeof digits, line).ptr;
     message.append(digits, end);
-    message += "\\n\"";
-    Wire::writeLine(message);
+    message += "\\n\"\n";
+    Wire::queueRecord(message.data(), message.size());
 }
 
 void onStatement(const std::string& file, int line) {
@@ -231,7 +236,7 @@ void refreshStatementHook() {
     if (statementSitesActive()) {
         // Patched sites report by themselves; vvp's flag stays down (it would also note every
         // time step).
-        refreshStatementSites(every, lineTrace, traceLine);
+        refreshStatementSites(every, lineTrace, traceRecord);
         __atomic_store_n(showFileLine, false, __ATOMIC_RELAXED);
         return;
     }

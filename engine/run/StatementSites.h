@@ -14,7 +14,7 @@ void startStatementSites(bool* showFileLine);
 const std::string& statementMechanism();
 bool statementSitesActive();
 /// Sets what reports: armed sites follow the breakpoint table; `every` reports every statement;
-/// `trace` passes every statement to `sink`.
-void refreshStatementSites(bool every, bool trace, void (*sink)(const std::string& file, int line));
+/// `trace` sends each statement's trace record, made once per site by `record` (a whole line).
+void refreshStatementSites(bool every, bool trace, std::string (*record)(const std::string& file, int line));
 
 } // namespace OrvexEngine

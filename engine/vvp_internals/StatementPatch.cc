@@ -37,7 +37,7 @@ std::vector<Site> sites;
 constexpr std::uint8_t EveryReport = 1;
 constexpr std::uint8_t EveryTrace = 2;
 std::uint8_t everyStatement = 0;
-void (*traceSink)(const std::string&, int) = nullptr;
+void (*traceSink)(std::uint32_t site) = nullptr;
 
 
 // Instructions whose handlers (or the queue and dynamic array code they call) write
@@ -69,8 +69,7 @@ bool reportingFileLine(Thread* thread, Code* code, std::uint8_t siteFlag) {
     if (!report && (every & EveryTrace) && traceSink) {
         // Traced only: the place comes from the site table, vvp formats nothing.
         bool result = (siteFlag & NeedsPlace) ? originalWith(thread, code, false) : true;
-        const Site& site = sites[code->index[0]];
-        traceSink(site.file, site.line);
+        traceSink(code->index[0]);
         return result;
     }
     return originalWith(thread, code, report);
@@ -227,7 +226,10 @@ void setEveryStatement(bool report, bool trace) {
 
 void raiseEveryStatement() { __atomic_fetch_or(&everyStatement, EveryReport, __ATOMIC_RELAXED); }
 
-void setTraceSink(void (*sink)(const std::string& file, int line)) { traceSink = sink; }
+void setTraceSink(void (*sink)(std::uint32_t site)) { traceSink = sink; }
+
+const std::string& statementSiteFile(std::size_t site) { return sites[site].file; }
+int statementSiteLine(std::size_t site) { return sites[site].line; }
 
 } // namespace VvpInternals
 } // namespace OrvexEngine

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -27,8 +28,10 @@ void rearmStatementSites(const std::function<bool(const std::string&, int)>& arm
 void setEveryStatement(bool report, bool trace);
 /// Makes every statement report, keeping tracing as it is: for a stop asked from any thread.
 void raiseEveryStatement();
-/// Receives the place of each statement while tracing.
-void setTraceSink(void (*sink)(const std::string& file, int line));
+/// Receives the site number of each statement while tracing (0 to statementSiteCount() - 1).
+void setTraceSink(void (*sink)(std::uint32_t site));
+const std::string& statementSiteFile(std::size_t site);
+int statementSiteLine(std::size_t site);
 
 } // namespace VvpInternals
 } // namespace OrvexEngine

@@ -32,21 +32,25 @@ def compile_design(name, workdir):
 class Engine:
     """One engine process: requests written to its request pipe, records read with timeouts."""
 
-    def __init__(self, vvp_file):
+    def __init__(self, vvp_file, output_in_records=False):
+        """`output_in_records`: the design's standard output goes into the record pipe, so the
+        order in which the engine writes the two can be seen."""
         req_r, self.req_w = os.pipe()
         self.rec_r, rec_w = os.pipe()
         env = dict(os.environ, ORVEX_ENGINE_FDS="%d,%d" % (req_r, rec_w))
         self.proc = subprocess.Popen(["vvp", "-M", MODULE_DIR, "-m", "orvex", vvp_file],
                                      env=env, pass_fds=(req_r, rec_w),
-                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                                     stdout=rec_w if output_in_records else subprocess.PIPE,
+                                     stderr=subprocess.PIPE)
         os.close(req_r)
         os.close(rec_w)
         self.buffer = b""
         self.token = 0
         self.output = []
         self.errors = []
-        self.readers = [threading.Thread(target=self._collect, args=(self.proc.stdout, self.output), daemon=True),
-                        threading.Thread(target=self._collect, args=(self.proc.stderr, self.errors), daemon=True)]
+        streams = [(self.proc.stdout, self.output), (self.proc.stderr, self.errors)]
+        self.readers = [threading.Thread(target=self._collect, args=(stream, into), daemon=True)
+                        for stream, into in streams if stream]
         for r in self.readers:
             r.start()
 

@@ -25,12 +25,12 @@ READY = {"code": ("code", "fanout"),
          "reports": ("reports: internals switched off", "vpi: internals switched off")}
 
 
-def start(vvp_file, mechanism):
+def start(vvp_file, mechanism, output_in_records=False):
     saved = os.environ.pop("ORVEX_VVP_INTERNALS", None)
     if MECHANISMS[mechanism]:
         os.environ["ORVEX_VVP_INTERNALS"] = MECHANISMS[mechanism]
     try:
-        engine = Engine(vvp_file)
+        engine = Engine(vvp_file, output_in_records)
     finally:
         os.environ.pop("ORVEX_VVP_INTERNALS", None)
         if saved is not None:
@@ -126,6 +126,51 @@ class StatementSitesTest(unittest.TestCase):
                 self.assertEqual(stopped["reason"], "vlog-finish")
                 traced = [int(m.group(1)) for t in texts for m in [re.match(r"ltrace: \S*statements\.v:(\d+)$", t.strip())] if m]
                 self.assertEqual(traced, self.vvp_lines[25:])
+
+    def test_a_long_line_trace_keeps_its_place_among_the_designs_output(self):
+        # Traces are queued and written in blocks: none may be lost or doubled, and the design's
+        # output, printed between them, must come where vvp's own trace puts it. The engine's
+        # standard output shares the record pipe here, so the order written is the order read.
+        source = os.path.join(self.workdir, "interleaved.v")
+        with open(source, "w") as f:
+            f.write("module t;\n  integer i, s = 0;\n  initial begin\n    for (i = 0; i < 3000; i = i + 1) begin\n"
+                    "      s = s + i;\n      if (i % 400 == 0) $display(\"D: i=%0d s=%0d\", i, s);\n    end\n"
+                    "    #1 $display(\"D: end %0d\", s);\n  end\nendmodule\n")
+        vvp_file = os.path.join(self.workdir, "interleaved.vvp")
+        subprocess.run(["iverilog", "-pfileline=1", "-o", vvp_file, source], check=True)
+        # vvp's trace goes to standard error; a line-buffered standard output keeps the order.
+        vvp = subprocess.run(["stdbuf", "-oL", "vvp", "-s", vvp_file], input="trace on\ncont\n", text=True,
+                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60, check=True)
+
+        def sequence(lines):
+            out = []
+            for line in lines:
+                place = re.match(r"(?:ltrace: )?\S*interleaved\.v:(\d+)(?::|$)", line)
+                if place:
+                    out.append(int(place.group(1)))
+                elif line.startswith("D: "):
+                    out.append(line)
+            return out
+
+        expected = sequence(vvp.stdout.splitlines())
+        self.assertGreater(len(expected), 9000)
+        self.assertIn("D: i=2800 s=3921400", expected)
+        for mechanism in MECHANISMS:
+            with self.subTest(mechanism=mechanism):
+                engine = start(vvp_file, mechanism, output_in_records=True)
+                lines = []
+                try:
+                    engine.record()
+                    engine.done("ltrace", "on")
+                    engine.send("run-all")
+                    while not lines or not lines[-1].startswith("*stopped"):
+                        line = engine.record()
+                        if line.startswith("~"):
+                            line = bytes(line[2:-1], "utf-8").decode("unicode_escape").strip()
+                        lines.append(line)
+                finally:
+                    engine.close()
+                self.assertEqual(sequence(lines), expected)
 
     def test_runtime_warnings_keep_their_place(self):
         source = os.path.join(self.workdir, "queue.sv")
