@@ -173,14 +173,16 @@ class FastPaths(unittest.TestCase):
         self.assertEqual(seen["patched"], seen["fallback"])
 
     def test_line_trace_across_files_follows_vvps_statement_trace(self):
-        # The trace message is rebuilt whenever the file changes: statements alternate here.
+        # Statements alternate between the files; the trace is long enough (some 10,000 lines) to
+        # go out in many blocks and reach the console merged, and must lose or double nothing.
         self.write_file("sub.v", "module sub(input [3:0] v);\n  always @(v)\n    if (v[0]) $display(\"D: odd %0d\", v);\nendmodule\n")
-        self.write("module top;\n  reg [3:0] v = 0;\n  sub s(v);\n  initial repeat (4) begin\n    #1 v = v + 1;\n  end\nendmodule\n")
+        self.write("module top;\n  reg [3:0] v = 0;\n  sub s(v);\n  initial repeat (3000) begin\n    #1 v = v + 1;\n  end\nendmodule\n")
         subprocess.run(["iverilog", "-pfileline=1", "-o", "trace.vvp", "top.v", "sub.v"], cwd=self.folder, check=True)
         vvp = subprocess.run(["vvp", "-s", "trace.vvp"], input="trace on\ncont\n", cwd=self.folder,
                              capture_output=True, text=True, timeout=60, check=True)
         expected = re.findall(r"^(\w+\.v:\d+): ", vvp.stdout + vvp.stderr, re.M)
         self.assertIn("sub.v:3", expected)
+        self.assertGreater(len(expected), 10000)
         for mechanism in MECHANISMS:
             with self.subTest(mechanism=mechanism):
                 out = self.orvex(mechanism, "orvex ltrace on\nrun all\nquit\n", ("top.v", "sub.v"))
