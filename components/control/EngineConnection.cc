@@ -256,6 +256,22 @@ void EngineConnection::queue(QueuedEvent item) {
 }
 
 void EngineConnection::queueText(const std::string& text) {
+    {
+        // Text behind text not yet taken joins it: a line trace sends millions of lines, and an
+        // event (a wake-up and a console write) each could not keep up with the engine.
+        constexpr std::size_t MergedTextLimit = 64 * 1024;
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!queue_.empty()) {
+            QueuedEvent& last = queue_.back();
+            if (last.event.kind == EngineTextEvent && last.generation == generation_ &&
+                last.event.text.length() < MergedTextLimit) {
+                last.event.text += StringBase(text);
+                ++last.count;
+                ++queuedCount_;
+                return;
+            }
+        }
+    }
     QueuedEvent item;
     item.event.kind = EngineTextEvent;
     item.event.text = text;
@@ -358,12 +374,8 @@ void EngineConnection::handleAsync(const Record& record) {
 }
 
 void EngineConnection::eventLoop() {
-    // Text waiting behind text is delivered as one: a line trace brings millions of lines, and
-    // a delivery (a console write) each could not keep up with the engine.
-    constexpr std::size_t MergedTextLimit = 64 * 1024;
     while (true) {
         QueuedEvent item;
-        std::uint64_t taken = 1;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             queued_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
@@ -371,22 +383,11 @@ void EngineConnection::eventLoop() {
                 return;
             item = std::move(queue_.front());
             queue_.pop_front();
-            if (item.event.kind == EngineTextEvent && !queue_.empty() &&
-                queue_.front().event.kind == EngineTextEvent) {
-                std::string text = item.event.text.str();
-                while (!queue_.empty() && queue_.front().event.kind == EngineTextEvent &&
-                       text.size() < MergedTextLimit) {
-                    text += queue_.front().event.text.str();
-                    queue_.pop_front();
-                    ++taken;
-                }
-                item.event.text = text;
-            }
         }
         if (!item.ready || prepareReady(item))
             deliver(item.event);
         std::lock_guard<std::mutex> lock(mutex_);
-        deliveredCount_ += taken;
+        deliveredCount_ += item.count;
         delivered_.notify_all();
     }
 }

@@ -80,6 +80,7 @@ private:
         bool ready = false;   // load the design before delivering
         int resolution = -15; // of a ready record
         std::uint64_t generation = 0;
+        std::uint64_t count = 1; // events queued in it (texts merged into one)
     };
 
     void queue(QueuedEvent item);
