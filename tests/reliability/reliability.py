@@ -37,15 +37,9 @@ module tb;
 endmodule
 """
 
-ENDLESS = r"""
-`timescale 1ns/1ns
-module tb;
-  reg clk = 0;
-  reg [7:0] count = 0;
-  always #5 clk = ~clk;
-  always @(posedge clk) count <= count + 1;
-endmodule
-"""
+# A clock that runs for a very long simulated time.
+ENDLESS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e", "designs", "endless.v")
+write = common.write
 
 
 def setup():
@@ -57,13 +51,6 @@ def setup():
     folder = tempfile.TemporaryDirectory(prefix="orvex-rel-")
     setup.keep = folder  # removed when the interpreter ends
     return folder.name
-
-
-def write(folder, name, text):
-    path = os.path.join(folder, name)
-    with open(path, "w") as f:
-        f.write(text)
-    return path
 
 
 class Session:
