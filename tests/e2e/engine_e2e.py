@@ -235,19 +235,12 @@ class EngineTest(unittest.TestCase):
         self.assertIn("is past the end of", engine.request("bp-add", "counter.v", "9999"))
         self.assertEqual(engine.blocking("run-all")["reason"], "vlog-finish")
 
-    def test_step_stops_at_the_next_statement(self):
+    def test_step_after_a_pause_stops_at_the_next_statement(self):
+        # (Step sequences from time 0 are compared with vvp's own in statement_sites_e2e.py.)
         engine = self.start()
         engine.blocking("run", str(7 * NS))
         stopped = engine.blocking("step")
         self.assertEqual((stopped["reason"], stopped["line"], stopped["time"]), ("end-stepping", "14", str(10 * NS)))
-        # The clock's statements at 10 and 15 ns, then the counter's process once the clock rose.
-        places = []
-        while ("17", str(15 * NS)) not in places and len(places) < 8:
-            stopped = engine.blocking("step")
-            places.append((stopped["line"], stopped["time"]))
-        self.assertIn(("17", str(15 * NS)), places)
-        self.assertEqual({line for line, _ in places}, {"14", "17"})
-        self.assertEqual(places, sorted(places, key=lambda p: int(p[1])))
 
     def test_restart_returns_to_time_zero_and_keeps_breakpoints_and_conditions(self):
         engine = self.start()
@@ -306,13 +299,9 @@ class EngineTest(unittest.TestCase):
         stopped = engine.blocking("run-all")
         self.assertEqual((stopped["reason"], stopped["id"], stopped["time"]), ("condition-met", "1", str(115 * NS)))
         self.assertEqual(engine.value("/counter_tb/count"), "12")
-        # Errors name the bad word and say what is allowed.
-        self.assertIn('\\"==\\" after \\"==\\" is not a constant (a condition compares signal names',
-                      engine.request("cond-add", "/counter_tb/count == == 1", "dec", "x"))
+        # A refused condition takes no id. (The error texts: test_engine_text, test_paths_and_values.)
         self.assertIn('\\"/counter_tb/none\\" names no signal or variable',
                       engine.request("cond-add", "/counter_tb/none == 1", "dec", "x"))
-        self.assertIn('\\"1g\\" is not a constant for \\"/counter_tb/count\\" in radix hex',
-                      engine.request("cond-add", "/counter_tb/count != 1g", "hex", "x"))
         # Relative names with the scope they were written in; the constant in the signal's display radix.
         cond = engine.done("cond-add", "count == 0d && clk", "default", "thirteen", "/counter_tb")
         self.assertEqual(fields(cond)["id"], "2")
