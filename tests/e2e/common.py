@@ -93,8 +93,10 @@ class Failures:
         self.items = []
 
     def check(self, condition, message):
+        """Notes a failed check; returns the condition, so that dependent checks can be skipped."""
         if not condition:
             self.items.append(message)
+        return condition
 
     def finish(self):
         for item in self.items[:40]:
