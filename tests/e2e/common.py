@@ -49,17 +49,17 @@ def launcher_env(folder, env=None):
 
 def orvex(folder, args, script, env=None, timeout=120, **options):
     """The launcher run in `folder` without a log on `args`, `script` on its standard input."""
+    options.setdefault("text", True)
     return subprocess.run([LAUNCHER, "-nolog"] + list(args), input=script, cwd=folder,
-                          env=launcher_env(folder, env), capture_output=True, timeout=timeout,
-                          **dict({"text": True}, **options))
+                          env=launcher_env(folder, env), capture_output=True, timeout=timeout, **options)
 
 
-def plain_vvp(folder, compile_args, run_args=(), check=False, **options):
+def plain_vvp(folder, compile_args, run_args=(), check=False):
     """The oracle: plain iverilog then plain vvp on the same design, run in `folder`."""
     compiled = os.path.join(folder, "oracle.vvp")
     subprocess.run(["iverilog", "-o", compiled] + list(compile_args), cwd=folder, check=True)
     return subprocess.run(["vvp", "-n", compiled] + list(run_args), cwd=folder, capture_output=True,
-                          text=True, timeout=60, check=check, **options)
+                          text=True, timeout=60, check=check)
 
 
 def design_lines(text, prefix="D: "):
