@@ -150,6 +150,7 @@ Tap* attachTap(vpiHandle signal, TapListener* listener, std::size_t id) {
     tap->real_ = real;
     tap->words_.assign(static_cast<std::size_t>(width + 31) / 32, VecWord{0, 0});
     tap->readBack(); // the value now, silently: no listener yet
+    tap->firstChangeOnly_ = listener && listener->firstChangeOnly();
     tap->listener_ = listener;
     tap->node_.fun = tap;
     tap->node_.port[0] = node->out;
@@ -185,13 +186,25 @@ std::uint32_t Tap::usedBits(std::size_t word) const {
 }
 
 void Tap::take(const VecWord* fresh) {
+    // Most changes are a word or two: copied in place rather than through a library call.
+    const std::size_t count = words_.size();
+    rawValid_ = false;
     if (!listener_) {
-        std::memcpy(words_.data(), fresh, words_.size() * sizeof(VecWord));
+        for (std::size_t i = 0; i < count; ++i) words_[i] = fresh[i];
         return;
     }
     const std::uint64_t now = simulationTime();
+    if (firstChangeOnly_) {
+        // A loop changes its variables many times a step; only the first change is news.
+        if (now != notedStep_) {
+            listener_->tapChanging(*this, now);
+            notedStep_ = now;
+        }
+        for (std::size_t i = 0; i < count; ++i) words_[i] = fresh[i];
+        return;
+    }
     listener_->tapChanging(*this, now);
-    std::memcpy(words_.data(), fresh, words_.size() * sizeof(VecWord));
+    for (std::size_t i = 0; i < count; ++i) words_[i] = fresh[i];
     if (listener_) listener_->tapChanged(*this, now);
 }
 
@@ -202,6 +215,7 @@ void Tap::recvVec4(const void*, const Vector4& bits, void*) {
 }
 
 void Tap::takeWhole(const std::uint64_t* a, const std::uint64_t* b) {
+    if (rawPending_) decodePending();
     const std::size_t count = words_.size();
     if (count <= 2) {
         // Up to 64 bits, the common case: one vvp word, compared without a copy.
@@ -215,19 +229,24 @@ void Tap::takeWhole(const std::uint64_t* a, const std::uint64_t* b) {
         return take(fresh);
     }
     fresh_.resize(count);
+    toWords(a, b, fresh_.data());
     std::uint32_t diff = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const unsigned shift = (i & 1) * 32;
-        const std::uint32_t mask = usedBits(i);
-        const std::uint32_t aval = static_cast<std::uint32_t>(a[i / 2] >> shift) & mask;
-        const std::uint32_t bval = static_cast<std::uint32_t>(b[i / 2] >> shift) & mask;
-        fresh_[i] = VecWord{aval, bval};
-        diff |= (aval ^ words_[i].aval) | (bval ^ words_[i].bval);
-    }
+    for (std::size_t i = 0; i < count; ++i)
+        diff |= (fresh_[i].aval ^ words_[i].aval) | (fresh_[i].bval ^ words_[i].bval);
     if (diff) take(fresh_.data());
 }
 
+void Tap::toWords(const std::uint64_t* a, const std::uint64_t* b, VecWord* out) const {
+    for (std::size_t i = 0; i < words_.size(); ++i) {
+        const unsigned shift = (i & 1) * 32;
+        const std::uint32_t mask = usedBits(i);
+        out[i] = VecWord{static_cast<std::uint32_t>(a[i / 2] >> shift) & mask,
+                         static_cast<std::uint32_t>(b[i / 2] >> shift) & mask};
+    }
+}
+
 void Tap::readBack() {
+    if (rawPending_) decodePending();
     s_vpi_value value;
     if (real_) {
         value.format = vpiRealVal;
@@ -270,8 +289,28 @@ void Tap::recvReal(const void*, double value, void*) {
 // Longs do not reach the signals taps are put on; should one come, the value is read back.
 void Tap::recvVec8(const void*, const Vector8& bits) {
     if (!listener_) return;
-    if (real_ || bits.size != static_cast<unsigned>(width_) || !decode(bits)) return readBack();
+    if (real_ || bits.size != static_cast<unsigned>(width_)) return readBack();
+    const unsigned char* bytes = bits.data();
+    if (rawValid_ && std::memcmp(raw_.data(), bytes, bits.size) == 0) return;
+    if (rawValid_ && firstChangeOnly_ && strengthChecks == 0 && strengthsTrusted && simulationTime() == notedStep_) {
+        // Told of a change this step already: the value is only needed when it is read.
+        std::memcpy(raw_.data(), bytes, bits.size);
+        rawPending_ = true;
+        return;
+    }
+    if (!decode(bits)) return readBack();
     takeWhole(strengthA_.data(), strengthB_.data());
+    raw_.assign(bytes, bytes + bits.size);
+    rawValid_ = true;
+}
+
+void Tap::decodePending() const {
+    rawPending_ = false;
+    const std::size_t words = (raw_.size() + 63) / 64;
+    strengthA_.resize(words);
+    strengthB_.resize(words);
+    strengthWords(raw_.data(), static_cast<unsigned>(raw_.size()), strengthA_.data(), strengthB_.data());
+    toWords(strengthA_.data(), strengthB_.data(), words_.data());
 }
 void Tap::recvLong(const void*, long) {
     if (listener_) readBack();
@@ -286,6 +325,7 @@ void Tap::recvVec4Part(const void*, const Vector4& bits, unsigned base, unsigned
 }
 
 void Tap::takePart(const std::uint64_t* a, const std::uint64_t* b, unsigned base, unsigned width) {
+    if (rawPending_) decodePending();
     fresh_ = words_;
     for (unsigned done = 0; done < width; done += 32) {
         const unsigned count = width - done < 32 ? width - done : 32;
@@ -315,25 +355,9 @@ void Tap::recvVec8Part(const void*, const Vector8& bits, unsigned base, unsigned
 bool Tap::decode(const Vector8& bits) {
     if (!strengthsTrusted) return false;
     const std::size_t words = (bits.size + 63) / 64;
-    strengthA_.assign(words, 0);
-    strengthB_.assign(words, 0);
-    const unsigned char* bytes = bits.data();
-    unsigned i = 0;
-    for (; i + 8 <= bits.size; i += 8) {
-        std::uint64_t a, b;
-        strengthPairs(bytes + i, a, b);
-        strengthA_[i / 64] |= a << (i % 64);
-        strengthB_[i / 64] |= b << (i % 64);
-    }
-    if (i < bits.size) {
-        unsigned char tail[8] = {};
-        std::memcpy(tail, bytes + i, bits.size - i);
-        std::uint64_t a, b;
-        strengthPairs(tail, a, b);
-        const std::uint64_t used = (std::uint64_t(1) << (bits.size - i)) - 1;
-        strengthA_[i / 64] |= (a & used) << (i % 64);
-        strengthB_[i / 64] |= (b & used) << (i % 64);
-    }
+    strengthA_.resize(words);
+    strengthB_.resize(words);
+    strengthWords(bits.data(), bits.size, strengthA_.data(), strengthB_.data());
     if (strengthChecks == 0) return true;
     // The first values decoded are checked against what VPI reads (the filter has already taken
     // them when the value is whole); one difference and strengths are always read back.

@@ -27,6 +27,10 @@ public:
     virtual void tapChanging(Tap& tap, std::uint64_t now) = 0;
     /// After the tap took it.
     virtual void tapChanged(Tap& tap, std::uint64_t now) = 0;
+    /// True when only the first change of each time step matters (and then the latest value):
+    /// the tap calls tapChanging once per step, until Tap::renotify(), and never tapChanged.
+    /// Asked once, when the tap is attached.
+    virtual bool firstChangeOnly() const { return false; }
 
 protected:
     ~TapListener() = default;
@@ -38,7 +42,10 @@ public:
     int width() const { return width_; }
     bool isReal() const { return real_; }
     /// The latest value, in VPI's vector layout (a word pair per 32 bits), bits above the width 0.
-    const VecWord* words() const { return words_.data(); }
+    const VecWord* words() const {
+        if (rawPending_) decodePending();
+        return words_.data();
+    }
     double realValue() const { return realValue_; }
 
     void recvVec4(const void* port, const Vector4& bits, void* context) override;
@@ -53,6 +60,8 @@ public:
                       unsigned vectorWidth) override;
     void recvLongPart(const void* port, long value, unsigned base, unsigned width) override;
     void forceFlag(bool) override {}
+    /// For a first-change-only listener: the next change is told even within the step of the last.
+    void renotify() { notedStep_ = NoStep; }
 
 private:
     friend Tap* attachTap(vpiHandle, TapListener*, std::size_t);
@@ -69,6 +78,12 @@ private:
     void take(const VecWord* fresh);
     /// The mask of the bits of value word `word` below the width.
     std::uint32_t usedBits(std::size_t word) const;
+    /// vvp's a and b words as value words in `out`, bits above the width 0.
+    void toWords(const std::uint64_t* a, const std::uint64_t* b, VecWord* out) const;
+    /// The strength bytes kept in `raw_` made the value (see raw_).
+    void decodePending() const;
+
+    static constexpr std::uint64_t NoStep = ~std::uint64_t(0);
 
     NetNode node_{};             // our place in the fan-out list (port 0 threads it)
     NetNode* source_ = nullptr;  // the signal's node
@@ -78,9 +93,18 @@ private:
     int width_ = 1;
     bool real_ = false;
     double realValue_ = 0;
-    std::vector<VecWord> words_;
+    bool firstChangeOnly_ = false;
+    std::uint64_t notedStep_ = NoStep; // the step whose first change the listener was told of
+    mutable std::vector<VecWord> words_;
     std::vector<VecWord> fresh_;
-    std::vector<std::uint64_t> strengthA_, strengthB_;
+    mutable std::vector<std::uint64_t> strengthA_, strengthB_;
+    // The strength bytes of the last whole value received (strength-aware signals): vvp passes
+    // such values on even when unchanged, and an unchanged value is told apart by its bytes
+    // without decoding them. For a first-change-only listener told already this step, a change
+    // is only kept here (`rawPending_`) and decoded when the value is read.
+    std::vector<unsigned char> raw_;
+    bool rawValid_ = false;
+    mutable bool rawPending_ = false;
 };
 
 /// Checks vvp's symbols and vtable layout once; false with `why` when taps cannot be used.
