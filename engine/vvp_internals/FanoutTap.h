@@ -69,6 +69,9 @@ private:
     Tap() = default;
     /// The whole value, or `width` bits of it from `base`, as vvp's a and b words.
     void takeWhole(const std::uint64_t* a, const std::uint64_t* b);
+    /// A changed value of a vector of up to 64 bits, off the short path (kept out of line so that
+    /// path needs no stack frame).
+    __attribute__((noinline)) void takeSmall(std::uint64_t aval, std::uint64_t bval);
     void takePart(const std::uint64_t* a, const std::uint64_t* b, unsigned base, unsigned width);
     /// Strength bytes as a and b words in `strengthA_`, `strengthB_`; false when they are not
     /// (yet) trusted to give what VPI gives.
@@ -93,6 +96,8 @@ private:
     int width_ = 1;
     bool real_ = false;
     double realValue_ = 0;
+    bool small_ = false;       // a vector of up to 64 bits: one vvp word, compared in place
+    std::uint64_t mask_ = 0;    // its bits
     bool firstChangeOnly_ = false;
     std::uint64_t notedStep_ = NoStep; // the step whose first change the listener was told of
     mutable std::vector<VecWord> words_;
