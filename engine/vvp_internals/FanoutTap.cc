@@ -67,6 +67,34 @@ int strengthChecks = 64;
 bool strengthsTrusted = true;
 
 
+// Taps out of the fan-out until the current step ends (Tap::rest), and whether the end of the
+// step is already asked for.
+std::vector<Tap*> resting;
+bool wakeScheduled = false;
+
+PLI_INT32 stepEnded(p_cb_data) {
+    wakeScheduled = false;
+    wakeResting();
+    return 0;
+}
+
+// Takes `self` out of the fan-out list starting at `source->out`; its own link stays, for a
+// propagation that reached it still walks on to the rest.
+void unlink(NetNode* source, NetPtr self, NetPtr next) {
+    if (source->out == self) {
+        source->out = next;
+        return;
+    }
+    for (NetPtr cur = source->out; cur != NoPort;) {
+        NetPtr& link = nodeOf(cur)->port[portOf(cur)];
+        if (link == self) {
+            link = next;
+            return;
+        }
+        cur = link;
+    }
+}
+
 std::vector<Tap*>& retired() {
     static auto* taps = new std::vector<Tap*>; // kept for the whole run, never freed
     return *taps;
@@ -172,6 +200,8 @@ Tap* attachTap(vpiHandle signal, TapListener* listener, std::size_t id) {
     tap->mask_ = width >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << width) - 1;
     tap->readBack(); // the value now, silently: no listener yet
     tap->firstChangeOnly_ = listener && listener->firstChangeOnly();
+    // Reading a value back through VPI costs about what a few dozen changes cost per bit.
+    tap->restAfter_ = 16 + static_cast<unsigned>(width);
     tap->listener_ = listener;
     tap->node_.fun = tap;
     tap->node_.port[0] = node->out;
@@ -181,24 +211,46 @@ Tap* attachTap(vpiHandle signal, TapListener* listener, std::size_t id) {
 
 void detachTap(Tap* tap) {
     if (!tap || !tap->listener_) return;
-    const NetPtr self = reinterpret_cast<NetPtr>(&tap->node_);
-    NetNode* source = tap->source_;
-    if (source->out == self) {
-        source->out = tap->node_.port[0];
-    } else {
-        for (NetPtr cur = source->out; cur != NoPort;) {
-            NetNode* n = nodeOf(cur);
-            NetPtr& next = n->port[portOf(cur)];
-            if (next == self) {
-                next = tap->node_.port[0];
-                break;
-            }
-            cur = next;
-        }
-    }
-    // port[0] stays: a propagation that reached this node still walks on to the rest.
+    if (!tap->resting_) unlink(tap->source_, reinterpret_cast<NetPtr>(&tap->node_), tap->node_.port[0]);
+    tap->resting_ = false; // dropped from `resting` when the step ends
     tap->listener_ = nullptr;
     retired().push_back(tap);
+}
+
+void Tap::rest() {
+    if (resting_) return;
+    unlink(source_, reinterpret_cast<NetPtr>(&node_), node_.port[0]);
+    resting_ = true;
+    rawValid_ = false;
+    resting.push_back(this);
+    if (wakeScheduled) return;
+    static s_vpi_time now = {vpiSimTime, 0, 0, 0.0};
+    s_cb_data cb = {};
+    cb.reason = cbReadOnlySynch;
+    cb.cb_rtn = stepEnded;
+    cb.time = &now;
+    if (vpiHandle handle = vpi_register_cb(&cb)) {
+        vpi_free_object(handle);
+        wakeScheduled = true;
+    }
+}
+
+void Tap::wake() {
+    resting_ = false;
+    node_.port[0] = source_->out;
+    source_->out = reinterpret_cast<NetPtr>(&node_);
+    TapListener* listener = listener_;
+    listener_ = nullptr; // silently: the listener was told of this step's change already
+    readBack();
+    listener_ = listener;
+}
+
+void wakeResting() {
+    // A tap woken early (its value asked for) or detached is no longer resting.
+    std::vector<Tap*> taps;
+    taps.swap(resting);
+    for (Tap* tap : taps)
+        if (tap->resting_) tap->wake();
 }
 
 std::uint32_t Tap::usedBits(std::size_t word) const {
@@ -217,9 +269,11 @@ void Tap::take(const VecWord* fresh) {
     const std::uint64_t now = simulationTime();
     if (firstChangeOnly_) {
         // A loop changes its variables many times a step; only the first change is news.
+        if (now == notedStep_ && ++repeats_ >= restAfter_) return rest();
         if (now != notedStep_) {
             listener_->tapChanging(*this, now);
             notedStep_ = now;
+            repeats_ = 0;
         }
         for (std::size_t i = 0; i < count; ++i) words_[i] = fresh[i];
         return;
@@ -241,7 +295,8 @@ void Tap::recvVec4(const void*, const Vector4& bits, void*) {
         if (low.aval == w[0].aval && low.bval == w[0].bval &&
             (!wide || (high.aval == w[1].aval && high.bval == w[1].bval)))
             return;
-        if (firstChangeOnly_ && simulationTimeWord && *simulationTimeWord == notedStep_) {
+        if (firstChangeOnly_ && simulationTimeWord && *simulationTimeWord == notedStep_ && repeats_ + 1 < restAfter_) {
+            ++repeats_;
             w[0] = low;
             if (wide) w[1] = high;
             rawValid_ = false;
@@ -326,6 +381,12 @@ void Tap::recvReal(const void*, double value, void*) {
         return;
     }
     const std::uint64_t now = simulationTime();
+    if (firstChangeOnly_) {
+        if (now != notedStep_) listener_->tapChanging(*this, now);
+        notedStep_ = now;
+        realValue_ = value;
+        return;
+    }
     listener_->tapChanging(*this, now);
     realValue_ = value;
     if (listener_) listener_->tapChanged(*this, now);
@@ -338,7 +399,6 @@ void Tap::recvVec8(const void*, const Vector8& bits) {
     const unsigned char* bytes = bits.data();
     if (rawValid_ && std::memcmp(raw_.data(), bytes, bits.size) == 0) return;
     if (rawValid_ && firstChangeOnly_ && strengthChecks == 0 && strengthsTrusted && simulationTime() == notedStep_) {
-        // Told of a change this step already: the value is only needed when it is read.
         std::memcpy(raw_.data(), bytes, bits.size);
         rawPending_ = true;
         return;
@@ -347,15 +407,6 @@ void Tap::recvVec8(const void*, const Vector8& bits) {
     takeWhole(strengthA_.data(), strengthB_.data());
     raw_.assign(bytes, bytes + bits.size);
     rawValid_ = true;
-}
-
-void Tap::decodePending() const {
-    rawPending_ = false;
-    const std::size_t words = (raw_.size() + 63) / 64;
-    strengthA_.resize(words);
-    strengthB_.resize(words);
-    strengthWords(raw_.data(), static_cast<unsigned>(raw_.size()), strengthA_.data(), strengthB_.data());
-    toWords(strengthA_.data(), strengthB_.data(), words_.data());
 }
 void Tap::recvLong(const void*, long) {
     if (listener_) readBack();
@@ -395,6 +446,15 @@ void Tap::recvVec8Part(const void*, const Vector8& bits, unsigned base, unsigned
         !decode(bits))
         return readBack();
     takePart(strengthA_.data(), strengthB_.data(), base, width);
+}
+
+void Tap::decodePending() {
+    rawPending_ = false;
+    const std::size_t words = (raw_.size() + 63) / 64;
+    strengthA_.resize(words);
+    strengthB_.resize(words);
+    strengthWords(raw_.data(), static_cast<unsigned>(raw_.size()), strengthA_.data(), strengthB_.data());
+    toWords(strengthA_.data(), strengthB_.data(), words_.data());
 }
 
 bool Tap::decode(const Vector8& bits) {

@@ -434,7 +434,7 @@ void VcdWriter::writeTime(std::uint64_t ticks) {
 }
 
 void VcdWriter::writeValue(const Var& var) {
-    if (const VvpInternals::Tap* tap = var.tap) {
+    if (VvpInternals::Tap* tap = var.tap) {
         if (var.kind == VarKind::Real) appendReal(buffer_, tap->realValue());
         else if (var.kind == VarKind::Scalar) buffer_ += bitChar(tap->words(), 0);
         else appendVectorBits(buffer_, tap->words(), var.width);
