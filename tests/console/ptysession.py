@@ -11,17 +11,12 @@ import termios
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import common  # noqa: E402
 import procs  # noqa: E402
 
-LAUNCHER = os.environ.get("ORVEX_LAUNCHER", "orvex")
+LAUNCHER = common.LAUNCHER
 PROMPT = "Orvex> "
-
-
-def design(folder, name, text):
-    path = os.path.join(folder, name)
-    with open(path, "w") as f:
-        f.write(text)
-    return path
+design = common.write
 
 
 class Session:
@@ -113,6 +108,12 @@ class Session:
 
     def leftovers(self):
         return [n for n in os.listdir(self.tmp) if n.startswith("orvex-")]
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
 
     def close(self):
         if self.proc.poll() is None:

@@ -7,9 +7,7 @@ import subprocess
 import unittest
 
 from ptysession import Folder
-from test_launcher import design_lines, oracle, write
-
-LAUNCHER = os.environ.get("ORVEX_LAUNCHER", "orvex")
+from common import LAUNCHER, design_lines, launcher_env, plain_vvp, write
 
 TOP = """`include "width.vh"
 module top;
@@ -35,17 +33,14 @@ class CacheFolder:
         real = subprocess.run(["sh", "-c", "command -v iverilog"], capture_output=True, text=True).stdout.strip()
         wrapper = write(folder, "bin/iverilog", '#!/bin/sh\necho "$*" >> %s\nexec %s "$@"\n' % (self.log, real))
         os.chmod(wrapper, 0o755)
-        self.env = dict(os.environ, XDG_CACHE_HOME=self.cache, TMPDIR=folder, XDG_STATE_HOME=folder,
-                        PATH=os.path.dirname(wrapper) + os.pathsep + os.environ["PATH"])
-        self.env.pop("ORVEX_COMPILE_CACHE", None)
-        self.env.pop("ORVEX_COMPILE_CACHE_MB", None)
+        self.env = {"PATH": os.path.dirname(wrapper) + os.pathsep + os.environ["PATH"],
+                    "ORVEX_COMPILE_CACHE": None, "ORVEX_COMPILE_CACHE_MB": None}
         write(folder, "width.vh", "`define WIDTH 4\n")
         write(folder, "top.v", TOP)
 
     def start(self, args, env=None, wait=True):
-        environment = dict(self.env)
-        environment.update(env or {})
-        process = subprocess.Popen([LAUNCHER, "-nolog"] + args, cwd=self.folder, env=environment, text=True,
+        process = subprocess.Popen([LAUNCHER, "-nolog"] + args, cwd=self.folder, text=True,
+                                   env=launcher_env(self.folder, dict(self.env, **(env or {}))),
                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         if not wait:
             return process
@@ -78,7 +73,7 @@ class CompileCache(unittest.TestCase):
         with Folder() as folder:
             case = CacheFolder(folder)
             args = ["+define+LABEL=1", "top.v"]
-            expected = design_lines(oracle(folder, ["-DLABEL=1", "top.v"]))
+            expected = design_lines(plain_vvp(folder, ["-DLABEL=1", "top.v"]).stdout)
             out, err = self.run_ok(case, args)
             self.assertEqual(case.compiles(), 2)  # the engine's design and the side file
             self.assertEqual(design_lines(out), expected)
@@ -154,7 +149,7 @@ class CompileCache(unittest.TestCase):
         with Folder() as folder:
             case = CacheFolder(folder)
             args = ["+define+LABEL=1", "top.v"]
-            expected = design_lines(oracle(folder, ["-DLABEL=1", "top.v"]))
+            expected = design_lines(plain_vvp(folder, ["-DLABEL=1", "top.v"]).stdout)
             for _ in range(2):
                 processes = [case.start(args, wait=False) for _ in range(3)]
                 for process in processes:

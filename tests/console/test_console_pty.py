@@ -37,8 +37,7 @@ class WaysOut(unittest.TestCase):
     """Every way out leaves the terminal's modes as found and removes the work folder."""
 
     def leave(self, how, folder):
-        s = Session([design(folder, "endless.v", ENDLESS)], folder)
-        try:
+        with Session([design(folder, "endless.v", ENDLESS)], folder) as s:
             s.wait_prompts(1)
             # Text Tcl still buffers is written whichever way the session ends.
             s.command("set f [open kept.txt w]; puts $f buffered; puts -nonewline tail-text")
@@ -63,8 +62,6 @@ class WaysOut(unittest.TestCase):
             code = s.finish()
             seconds = time.monotonic() - started
             return s, code, seconds, s.modes()
-        finally:
-            s.close()
 
     def test_terminal_and_work_folder_after_every_way_out(self):
         expected = {"quit": 0, "quit -f": 0, "exit 3": 3, "end of input": 0,
@@ -103,33 +100,29 @@ class WaysOut(unittest.TestCase):
 
 class Prompt(unittest.TestCase):
     def test_one_prompt_after_the_whole_output(self):
-        with Folder() as folder:
-            s = Session([design(folder, "endless.v", ENDLESS)], folder)
-            try:
-                s.wait_prompts(1)
-                # A Tcl loop whose output comes slowly, then a long simulation run.
-                text = s.command("for {set i 0} {$i < 3} {incr i} {puts line$i; after 400}")
-                self.assertRegex(text, r"line0\r\nline1\r\nline2\r\n" + re.escape(PROMPT) + "$")
-                # A long simulation run: one prompt, right after the run's last line.
-                start = len(s.text)
-                began = time.monotonic()
-                s.type("run 3000000 ns; puts run-ended\r")
-                # On a slow machine the run's progress line is erased just before it.
-                s.wait_for(r"(\n|\x1b\[K)run-ended\r\n", timeout=120, start=start)
-                ended = time.monotonic()
-                s.wait_prompts(3, timeout=10)
-                latency = time.monotonic() - ended
-                self.assertEqual(s.prompts(start), 1)
-                self.assertIn("ticks", s.command("show value ticks"))
-                print("run of %.1f s: prompt %.3f s after its last line" % (ended - began, latency))
-                # The prompt never comes before a command's output, and never twice.
-                for i in range(5):
-                    self.assertRegex(s.command("puts n%d" % i), r"n%d\r\n%s$" % (i, re.escape(PROMPT)))
-                self.assertEqual(s.prompts(), 9)
-                s.type("quit\r")
-                s.finish()
-            finally:
-                s.close()
+        with Folder() as folder, Session([design(folder, "endless.v", ENDLESS)], folder) as s:
+            s.wait_prompts(1)
+            # A Tcl loop whose output comes slowly, then a long simulation run.
+            text = s.command("for {set i 0} {$i < 3} {incr i} {puts line$i; after 400}")
+            self.assertRegex(text, r"line0\r\nline1\r\nline2\r\n" + re.escape(PROMPT) + "$")
+            # A long simulation run: one prompt, right after the run's last line.
+            start = len(s.text)
+            began = time.monotonic()
+            s.type("run 3000000 ns; puts run-ended\r")
+            # On a slow machine the run's progress line is erased just before it.
+            s.wait_for(r"(\n|\x1b\[K)run-ended\r\n", timeout=120, start=start)
+            ended = time.monotonic()
+            s.wait_prompts(3, timeout=10)
+            latency = time.monotonic() - ended
+            self.assertEqual(s.prompts(start), 1)
+            self.assertIn("ticks", s.command("show value ticks"))
+            print("run of %.1f s: prompt %.3f s after its last line" % (ended - began, latency))
+            # The prompt never comes before a command's output, and never twice.
+            for i in range(5):
+                self.assertRegex(s.command("puts n%d" % i), r"n%d\r\n%s$" % (i, re.escape(PROMPT)))
+            self.assertEqual(s.prompts(), 9)
+            s.type("quit\r")
+            s.finish()
 
 
 # A design that waits, in the middle of a run, for lines the test writes into a named pipe: the run
@@ -189,8 +182,7 @@ class Progress(unittest.TestCase):
     def test_progress_line_during_a_long_run(self):
         with Folder() as folder:
             os.mkfifo(os.path.join(folder, "gate.fifo"))
-            s = Session([design(folder, "gate.v", GATE)], folder)
-            try:
+            with Session([design(folder, "gate.v", GATE)], folder) as s:
                 s.wait_prompts(1)
                 start = len(s.text)
                 s.type("run 3000 ns\r")
@@ -218,8 +210,6 @@ class Progress(unittest.TestCase):
                 self.assertNotIn("Running:", short)
                 s.type("quit\r")
                 self.assertEqual(s.finish(), 0)
-            finally:
-                s.close()
 
     def test_no_progress_in_batch_or_without_a_terminal(self):
         for output in ("pty", "pipe"):
@@ -258,76 +248,62 @@ class Progress(unittest.TestCase):
 
 class Interrupt(unittest.TestCase):
     def test_ctrl_c_discards_the_line_and_stops_a_run(self):
-        with Folder() as folder:
-            s = Session([design(folder, "endless.v", ENDLESS)], folder)
-            try:
-                s.wait_prompts(1)
-                s.type("puts discarded")
-                s.wait_for("puts discarded")
-                s.type("\x03")
-                s.wait_prompts(2)
-                text = s.command("puts kept")
-                self.assertIn("kept", text)
-                self.assertNotIn("discarded\r\n", s.text)
-                # A run that would last for hours ends at once and the shell goes on.
-                start = len(s.text)
-                s.type("run all\r")
-                s.wait_for(r"\rRunning: ", start=start)  # the progress line is up
-                self.assertEqual(s.prompts(start), 0)
-                stopped = time.monotonic()
-                s.type("\x03")
-                s.wait_prompts(4, timeout=10)
-                print("Ctrl-C stopped the run in %.3f s" % (time.monotonic() - stopped))
-                # One line says where: the time, the reason and the statement's place; the
-                # progress line is gone.
-                lines = screen_lines(s.text[start:])
-                self.assertRegex(lines[-2], r'^Stopped at time : \d+ [pnum]?s : Stop requested'
-                                            r' : File "[^"]*endless\.v" Line \d+$')
-                self.assertEqual(lines[-1], PROMPT)
-                self.assertNotIn("Running:", "".join(lines))
-                self.assertIn("ticks", s.command("show value ticks"))
-                s.type("quit\r")
-                self.assertEqual(s.finish(), 0)
-            finally:
-                s.close()
-
+        with Folder() as folder, Session([design(folder, "endless.v", ENDLESS)], folder) as s:
+            s.wait_prompts(1)
+            s.type("puts discarded")
+            s.wait_for("puts discarded")
+            s.type("\x03")
+            s.wait_prompts(2)
+            text = s.command("puts kept")
+            self.assertIn("kept", text)
+            self.assertNotIn("discarded\r\n", s.text)
+            # A run that would last for hours ends at once and the shell goes on.
+            start = len(s.text)
+            s.type("run all\r")
+            s.wait_for(r"\rRunning: ", start=start)  # the progress line is up
+            self.assertEqual(s.prompts(start), 0)
+            stopped = time.monotonic()
+            s.type("\x03")
+            s.wait_prompts(4, timeout=10)
+            print("Ctrl-C stopped the run in %.3f s" % (time.monotonic() - stopped))
+            # One line says where: the time, the reason and the statement's place; the
+            # progress line is gone.
+            lines = screen_lines(s.text[start:])
+            self.assertRegex(lines[-2], r'^Stopped at time : \d+ [pnum]?s : Stop requested'
+                                        r' : File "[^"]*endless\.v" Line \d+$')
+            self.assertEqual(lines[-1], PROMPT)
+            self.assertNotIn("Running:", "".join(lines))
+            self.assertIn("ticks", s.command("show value ticks"))
+            s.type("quit\r")
+            self.assertEqual(s.finish(), 0)
 
     def test_two_ctrl_c_offer_to_end_an_engine_that_does_not_answer(self):
-        with Folder() as folder:
-            s = Session([design(folder, "endless.v", ENDLESS)], folder)
-            try:
-                s.wait_prompts(1)
-                s.type("run all\r")
-                time.sleep(1)
-                engines = engine_pids(s.proc.pid)
-                for pid in engines:
-                    os.killpg(os.getpgid(pid), signal.SIGSTOP)  # the engine and its children
-                s.type("\x03")
-                time.sleep(0.3)
-                s.type("\x03")
-                s.wait_for("does not answer. End it\\? \\[y/N\\]")
-                s.type("y\r")
-                s.wait_for("terminated in an unexpected manner")
-                s.wait_prompts(2)
-                self.assertIn("not running", s.command("run 10 ns"))
-                s.type("quit\r")
-                self.assertEqual(s.finish(), 0)
-                self.assertEqual(s.leftovers(), [])
-            finally:
-                for pid in engines:
-                    try:
-                        os.killpg(pid, signal.SIGCONT)
-                    except ProcessLookupError:
-                        pass
-                s.close()
+        with Folder() as folder, Session([design(folder, "endless.v", ENDLESS)], folder) as s:
+            s.wait_prompts(1)
+            s.type("run all\r")
+            time.sleep(1)
+            for pid in engine_pids(s.proc.pid):
+                os.killpg(os.getpgid(pid), signal.SIGSTOP)  # the engine and its children
+                self.addCleanup(subprocess.run, ["kill", "-CONT", "--", "-%d" % os.getpgid(pid)],
+                                stderr=subprocess.DEVNULL)
+            s.type("\x03")
+            time.sleep(0.3)
+            s.type("\x03")
+            s.wait_for("does not answer. End it\\? \\[y/N\\]")
+            s.type("y\r")
+            s.wait_for("terminated in an unexpected manner")
+            s.wait_prompts(2)
+            self.assertIn("not running", s.command("run 10 ns"))
+            s.type("quit\r")
+            self.assertEqual(s.finish(), 0)
+            self.assertEqual(s.leftovers(), [])
 
 
 class Completion(unittest.TestCase):
     def test_tab_completes_commands_options_objects_and_files(self):
         with Folder() as folder:
             open(os.path.join(folder, "stimulus_file.tcl"), "w").close()
-            s = Session([design(folder, "top.v", HIERARCHY)], folder)
-            try:
+            with Session([design(folder, "top.v", HIERARCHY)], folder) as s:
                 s.wait_prompts(1)
                 # What Tab made of each line shows in the history of the commands run.
                 s.command("sco\t")                      # a command name
@@ -358,29 +334,23 @@ class Completion(unittest.TestCase):
                 self.assertIn("Path: {/top/memory}", s.text)
                 s.type("quit\r")
                 self.assertEqual(s.finish(), 0)
-            finally:
-                s.close()
 
 
 class History(unittest.TestCase):
     def test_history_kept_across_sessions(self):
         with Folder() as folder:
-            first = Session([], folder)
-            try:
+            with Session([], folder) as first:
                 first.wait_prompts(1)
                 first.command("set remembered 41")
                 first.command("puts first-session")
                 first.type("quit\r")
                 first.finish()
-            finally:
-                first.close()
             path = os.path.join(folder, "state", "orvex", "history")
             with open(path) as f:
                 self.assertEqual(f.read().splitlines()[-3:], ["set remembered 41", "puts first-session", "quit"])
 
             # Two shells at once: both keep every line they were given.
-            second, third = Session([], folder), Session([], folder)
-            try:
+            with Session([], folder) as second, Session([], folder) as third:
                 second.wait_prompts(1)
                 third.wait_prompts(1)
                 # Up twice brings back the first session's command before quit.
@@ -397,9 +367,6 @@ class History(unittest.TestCase):
                 for s in (second, third):
                     s.type("quit\r")
                     s.finish()
-            finally:
-                second.close()
-                third.close()
             with open(path) as f:
                 lines = f.read().splitlines()
             self.assertIn("puts third-session", lines)
@@ -411,13 +378,10 @@ class History(unittest.TestCase):
             os.makedirs(os.path.dirname(path))
             with open(path, "w") as f:
                 f.write("".join("puts old%d\n" % i for i in range(5000)))
-            s = Session([], folder)
-            try:
+            with Session([], folder) as s:
                 s.wait_prompts(1)
                 s.type("quit\r")
                 s.finish()
-            finally:
-                s.close()
             with open(path) as f:
                 lines = f.read().splitlines()
             self.assertLess(len(lines), 2500)

@@ -3,12 +3,10 @@ options and plusargs checked against plain iverilog and vvp, odd install and tem
 import os
 import shutil
 import subprocess
-import tempfile
 import unittest
 
 from ptysession import Folder
-
-LAUNCHER = os.environ.get("ORVEX_LAUNCHER", "orvex")
+from common import LAUNCHER, design_lines, orvex, plain_vvp, write
 
 SIMPLE = """module simple;
   initial begin #5 $display("D: simple %0t", $time); end
@@ -47,33 +45,6 @@ endmodule
 """
 
 
-def write(folder, name, text):
-    path = os.path.join(folder, name)
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "w") as f:
-        f.write(text)
-    return path
-
-
-def design_lines(text):
-    return [line for line in text.splitlines() if line.startswith("D: ")]
-
-
-def orvex(folder, args, script, env=None):
-    environment = dict(os.environ, TMPDIR=folder, XDG_STATE_HOME=folder, XDG_CACHE_HOME=folder + "/cache")
-    environment.update(env or {})
-    return subprocess.run([LAUNCHER, "-nolog"] + args, input=script, cwd=folder, env=environment,
-                          capture_output=True, text=True, timeout=120)
-
-
-def oracle(folder, compile_args, run_args=()):
-    """The design's own output under plain iverilog and vvp."""
-    subprocess.run(["iverilog", "-o", "oracle.vvp"] + compile_args, cwd=folder, check=True)
-    done = subprocess.run(["vvp", "-n", "oracle.vvp"] + list(run_args), cwd=folder,
-                          capture_output=True, text=True, timeout=60)
-    return done.stdout
-
-
 class BatchStatus(unittest.TestCase):
     def test_exit_status_of_a_script_on_standard_input(self):
         cases = [
@@ -97,9 +68,7 @@ class BatchStatus(unittest.TestCase):
         for name, text in (("simple.v", SIMPLE), ("fatal.v", fatal)):
             with self.subTest(design=name), Folder() as folder:
                 path = write(folder, name, text)
-                subprocess.run(["iverilog", "-o", "oracle.vvp", path], cwd=folder, check=True)
-                plain = subprocess.run(["vvp", "-n", "oracle.vvp"], cwd=folder, capture_output=True,
-                                       text=True, timeout=60)
+                plain = plain_vvp(folder, [path])
                 done = orvex(folder, ["-do", "run all; quit", path], "")
                 self.assertEqual(done.returncode, plain.returncode, done.stdout + done.stderr)
                 self.assertEqual(design_lines(done.stdout), design_lines(plain.stdout))
@@ -154,9 +123,9 @@ class CompilerOptions(unittest.TestCase):
             write(folder, "vlib.v", "module from_file; initial $display(\"D: from file\"); endmodule\n")
             write(folder, "main.v", MAIN)
             write(folder, "sources.f", "main.v\n")
-            expected = oracle(folder, ["-y", "lib", "-Y", ".v", "-l", "vlib.v", "-Iinc", "-DGREETING=5",
+            expected = plain_vvp(folder, ["-y", "lib", "-Y", ".v", "-l", "vlib.v", "-Iinc", "-DGREETING=5",
                                        "-Ptop.P=9", "-Tmax", "-Wall", "-s", "top", "-s", "other", "-f",
-                                       "sources.f"], ["+verbose", "+count=7"])
+                                       "sources.f"], ["+verbose", "+count=7"]).stdout
             done = orvex(folder, ["-y", "lib", "+libext+.v", "-v", "vlib.v", "+incdir+inc",
                                   "+define+GREETING=5", "-P", "top.P=9", "-T", "max", "-Wall", "-s", "top",
                                   "-s", "other", "-f", "sources.f", "+verbose", "+count=7"], "run all\nquit\n")
@@ -169,7 +138,7 @@ class CompilerOptions(unittest.TestCase):
         with Folder() as folder:
             write(folder, "top.sv", SYSTEMVERILOG)
             write(folder, "list.f", "top.sv\n")
-            expected = oracle(folder, ["-g2012", "top.sv"])
+            expected = plain_vvp(folder, ["-g2012", "top.sv"]).stdout
             for args in (["top.sv"], ["-c", "list.f", "-g2012"]):
                 with self.subTest(args=args):
                     done = orvex(folder, args, "run all\nquit\n")

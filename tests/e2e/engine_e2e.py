@@ -204,17 +204,6 @@ class EngineTest(unittest.TestCase):
         self.assertIn('{name="count",kind="reg",dir="",width="8",msb="7",lsb="0"', design)
         self.assertRegex(design, r'\{name="mem",kind="memory",[^}]*size="4",first="0",last="3"')
 
-    def test_run_all_stops_at_finish_with_its_place(self):
-        engine = self.start()
-        stopped = engine.blocking("run-all")
-        self.assertEqual(stopped["reason"], "vlog-finish")
-        self.assertTrue(stopped["file"].endswith("counter.v"), stopped)
-        self.assertEqual((stopped["line"], stopped["time"]), ("30", str(200 * NS)))
-        # The $finish ended the simulation (after the rest of its time step): runs are refused.
-        self.assertEqual(stopped.get("ended"), "1", stopped)
-        self.assertIn("has ended", engine.request("run-all"))
-        self.assertIn("has ended", engine.request("run", "10"))
-
     def test_breakpoints_stop_at_their_line(self):
         engine = self.start()
         self.assertEqual(fields(engine.done("bp-add", "counter.v", "17"))["index"], "1")
@@ -235,19 +224,12 @@ class EngineTest(unittest.TestCase):
         self.assertIn("is past the end of", engine.request("bp-add", "counter.v", "9999"))
         self.assertEqual(engine.blocking("run-all")["reason"], "vlog-finish")
 
-    def test_step_stops_at_the_next_statement(self):
+    def test_step_after_a_pause_stops_at_the_next_statement(self):
+        # (Step sequences from time 0 are compared with vvp's own in statement_sites_e2e.py.)
         engine = self.start()
         engine.blocking("run", str(7 * NS))
         stopped = engine.blocking("step")
         self.assertEqual((stopped["reason"], stopped["line"], stopped["time"]), ("end-stepping", "14", str(10 * NS)))
-        # The clock's statements at 10 and 15 ns, then the counter's process once the clock rose.
-        places = []
-        while ("17", str(15 * NS)) not in places and len(places) < 8:
-            stopped = engine.blocking("step")
-            places.append((stopped["line"], stopped["time"]))
-        self.assertIn(("17", str(15 * NS)), places)
-        self.assertEqual({line for line, _ in places}, {"14", "17"})
-        self.assertEqual(places, sorted(places, key=lambda p: int(p[1])))
 
     def test_restart_returns_to_time_zero_and_keeps_breakpoints_and_conditions(self):
         engine = self.start()
@@ -270,17 +252,14 @@ class EngineTest(unittest.TestCase):
         self.assertEqual(engine.wait_output("at 100000 count=10").count("at 100000 count=10"), 1)  # the restart did not re-run it
         self.assertEqual(fields(engine.done("bp-add", "counter.v", "17"))["index"], "3")
 
-    def test_set_value_and_force_change_what_the_design_sees(self):
+    def test_set_value_changes_what_the_design_sees(self):
         engine = self.start()
         engine.blocking("run", str(100 * NS))
         engine.done("set-value", "/counter_tb/flag", "1", "bin")
         engine.blocking("run", str(1 * NS))
         self.assertIn("flag rose at 100000 count=10", engine.wait_output("flag rose"))
         self.assertIn('bad value \\"2\\" for radix bin', engine.request("set-value", "/counter_tb/flag", "2", "bin"))
-        engine.done("force-add", "/counter_tb/count", "-1", "-1", "77", "0", "dec")
-        engine.blocking("run-all")
-        self.assertEqual(self.displayed(engine, 200000), "77")
-        engine.done("force-remove", "/counter_tb/count")
+        # (What a force does is compared with a testbench force under vvp in test_fast_paths.)
         self.assertIn('unknown path \\"/counter_tb/nothing\\"', engine.request("force-remove", "/counter_tb/nothing"))
 
     def test_timed_force_sequence_repeats_and_is_cancelled(self):
@@ -306,13 +285,9 @@ class EngineTest(unittest.TestCase):
         stopped = engine.blocking("run-all")
         self.assertEqual((stopped["reason"], stopped["id"], stopped["time"]), ("condition-met", "1", str(115 * NS)))
         self.assertEqual(engine.value("/counter_tb/count"), "12")
-        # Errors name the bad word and say what is allowed.
-        self.assertIn('\\"==\\" after \\"==\\" is not a constant (a condition compares signal names',
-                      engine.request("cond-add", "/counter_tb/count == == 1", "dec", "x"))
+        # A refused condition takes no id. (The error texts: test_engine_text, test_paths_and_values.)
         self.assertIn('\\"/counter_tb/none\\" names no signal or variable',
                       engine.request("cond-add", "/counter_tb/none == 1", "dec", "x"))
-        self.assertIn('\\"1g\\" is not a constant for \\"/counter_tb/count\\" in radix hex',
-                      engine.request("cond-add", "/counter_tb/count != 1g", "hex", "x"))
         # Relative names with the scope they were written in; the constant in the signal's display radix.
         cond = engine.done("cond-add", "count == 0d && clk", "default", "thirteen", "/counter_tb")
         self.assertEqual(fields(cond)["id"], "2")

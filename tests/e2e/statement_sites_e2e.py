@@ -78,7 +78,8 @@ class StatementSitesTest(unittest.TestCase):
         return engine
 
     def test_breakpoint_hits_match_vvps_statement_reports(self):
-        for line in (16, 17, 24, 26, 30, 31, 36, 41, 42):
+        # Every kind: a task's and a function's body, a loop and its body, both branches.
+        for line in (11, 16, 17, 24, 25, 26, 30, 31, 36, 41, 42):
             want = self.vvp_lines.count(line)
             for mechanism in MECHANISMS:
                 with self.subTest(line=line, mechanism=mechanism):
@@ -119,8 +120,9 @@ class StatementSitesTest(unittest.TestCase):
         for mechanism in MECHANISMS:
             with self.subTest(mechanism=mechanism):
                 engine = self.engine(mechanism)
-                steps = [int(engine.blocking("step")["line"]) for _ in range(25)]
-                self.assertEqual(steps, self.vvp_lines[:25])
+                steps = [engine.blocking("step") for _ in range(25)]
+                self.assertEqual([int(s["line"]) for s in steps], self.vvp_lines[:25])
+                self.assertEqual({s["reason"] for s in steps}, {"end-stepping"})
                 engine.done("ltrace", "on")
                 texts, stopped = messages_until_stopped(engine, "run-all")
                 self.assertEqual(stopped["reason"], "vlog-finish")

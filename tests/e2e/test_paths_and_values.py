@@ -5,10 +5,8 @@ signals relative to the current scope and takes show value's hex; vcd dumpvars -
 scope holds what vvp's own $dumpvars of that scope holds; saif and ntrace take the same path."""
 import os
 import re
-import subprocess
-import tempfile
 
-from common import Failures
+from common import WORK, Failures, orvex, plain_vvp, write
 import vcdread
 
 DESIGN = r"""
@@ -94,20 +92,12 @@ quit
 
 
 def main():
-    tmp = tempfile.mkdtemp(prefix="orvex_paths_")
-    build = os.environ.get("ORVEX_BUILD_DIR", os.path.join(os.path.dirname(__file__), "../../build"))
-    design = os.path.join(tmp, "top.v")
-    with open(design, "w") as f:
-        f.write(DESIGN)
-    oracle_vcd, ours_vcd, saif = (os.path.join(tmp, n) for n in ("oracle.vcd", "ours.vcd", "ours.saif"))
-    subprocess.run(["iverilog", "-o", os.path.join(tmp, "oracle.vvp"), '-DORACLE="%s"' % oracle_vcd, design],
-                   check=True)
-    oracle = subprocess.run(["vvp", "-n", os.path.join(tmp, "oracle.vvp")], capture_output=True, text=True,
-                            check=True, cwd=tmp).stdout
+    design = write(WORK, "top.v", DESIGN)
+    oracle_vcd, ours_vcd, saif = (os.path.join(WORK, n) for n in ("oracle.vcd", "ours.vcd", "ours.saif"))
+    oracle = plain_vvp(WORK, ['-DORACLE="%s"' % oracle_vcd, design], check=True).stdout
     script = SCRIPT % {"radixes": " ".join(RADIXES), "names": " ".join("{%s}" % n for n in ROUND_TRIP),
                        "vcd": ours_vcd, "saif": saif}
-    done = subprocess.run([os.path.join(build, "bin", "orvex"), "-log", os.path.join(tmp, "orvex.log"), design],
-                          input=script, capture_output=True, encoding="latin-1", cwd=tmp, timeout=100)
+    done = orvex(WORK, [design], script, timeout=100, encoding="latin-1")
     out = done.stdout
     f = Failures()
     # The three refused conditions are the only failing commands: batch input then exits 1.

@@ -9,35 +9,27 @@ import signal
 import subprocess
 import time
 
+import common
 import saifread
 import vcdread
-from common import Failures, HERE, WORK
+from common import LAUNCHER, WORK, Failures, launcher_env, plain_vvp
 
-BUILD = os.environ.get("ORVEX_BUILD_DIR", os.path.join(HERE, "../../build"))
-ORVEX = os.path.join(BUILD, "bin", "orvex")
 SHELL_LINE = re.compile(r"^(Time resolution is|Stopped at time :|--|VCD info: dumpfile)")
 f = Failures()
 
 
 def source(name, text):
-    path = os.path.join(WORK, name)
-    with open(path, "w") as out:
-        out.write(text)
-    return path
+    return common.write(WORK, name, text)
 
 
 def vvp(design, *defines):
     """The design's own output and exit status under plain vvp."""
-    compiled = design + ".plain.vvp"
-    subprocess.run(["iverilog", "-g2012", "-gspecify"] + ["-D" + d for d in defines] + ["-o", compiled, design],
-                   check=True)
-    done = subprocess.run(["vvp", "-n", compiled], capture_output=True, text=True, cwd=WORK, timeout=60)
+    done = plain_vvp(WORK, ["-g2012", "-gspecify"] + ["-D" + d for d in defines] + [design])
     return done.stdout.splitlines(), done.returncode
 
 
 def orvex(design, script, *options):
-    done = subprocess.run([ORVEX, "-nolog", "-g2012"] + list(options) + [design], input=script, capture_output=True, text=True,
-                          cwd=WORK, timeout=90)
+    done = common.orvex(WORK, ["-g2012"] + list(options) + [design], script, timeout=90)
     return done.stdout.splitlines(), done.stderr, done.returncode
 
 
@@ -180,7 +172,8 @@ module tb;
   always #5 clk = ~clk;
 endmodule
 """)
-shell = subprocess.Popen([ORVEX, "-nolog", CLOCK], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, cwd=WORK)
+shell = subprocess.Popen([LAUNCHER, "-nolog", CLOCK], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, cwd=WORK,
+                         env=launcher_env(WORK))
 shell.stdin.write("run all\n")
 shell.stdin.flush()
 seen = shell.stdout.readline()  # the start-up line: the engine is ready and running
@@ -191,16 +184,13 @@ stops = [l for l in out.splitlines() if l.startswith("Stopped at time")]
 f.check(len(stops) == 1 and " : Stop requested : File \"%s\" Line " % CLOCK in stops[0] and "-- back" in out,
         "Ctrl-C: %r %r" % (seen, out))
 
-# ---- time units ------------------------------------------------------------------------------------
+# ---- time units below the resolution (the unit words themselves: transcripts/flow) ------------
 lines, errors, code = orvex(COND, """run 10 Ns
 puts "-- [show time]"
-run 10 xs
-run 10xs
 run 0.5 ps
 puts "-- [show time]"
 """)
 f.check("-- 10 ns" in lines and lines.count("-- 10 ns") == 2, "units: %r %s" % (lines, errors))
-f.check(sum('Unknown time unit "xs"' in l for l in lines) == 2, "unknown unit: %r" % lines)
 f.check(any("Time 500 fs is below the time resolution (1 ps)" in l for l in lines), "resolution: %r" % lines)
 
 # ---- breakpoints that can never be hit are refused -------------------------------------------------
@@ -215,13 +205,13 @@ f.check('1 File "steps.v" Line 6' in lines and "Total break points = 1" in lines
 
 # ---- ntrace select -o off stops tracing the named object -------------------------------------------
 wdb = os.path.join(WORK, "trace.wdb")
-done = subprocess.run([ORVEX, "-nolog", "-wdb", wdb, COND], input="""ntrace select -m /tb
+done = common.orvex(WORK, ["-wdb", wdb, COND], """ntrace select -m /tb
 ntrace start
 run 12 ns
 ntrace select -o off -n /tb/a
 run 20 ns
 quit
-""", capture_output=True, text=True, cwd=WORK, timeout=90)
+""", timeout=90)
 _, traced, _ = vcdread.read(wdb)
 f.check(max(traced["/tb/b"].times) == 30000, "b traced on: %r %s" % (traced["/tb/b"].times, done.stdout))
 f.check(max(traced["/tb/a"].times) <= 12000, "a traced after off: %r" % list(zip(traced["/tb/a"].times,

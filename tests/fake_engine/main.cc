@@ -8,7 +8,6 @@
 //   --slow-on CMD    work on CMD for 1 s, reporting *progress every 100 ms, then answer it
 //   --fail-on CMD    answer CMD with ^error,msg="CMD refused"
 //   --garble CMD     answer CMD with a malformed result line
-//   --no-stop        answer run without ending it by *stopped
 //   --refuse-quit    answer quit with accepted="0"
 //   --crash-on CMD   answer CMD, then die of SIGSEGV
 //   --print          on run, write to standard output and error before stopping
@@ -38,7 +37,7 @@ namespace Field = Orvex::Protocol::Field;
 std::FILE* records = nullptr;
 std::string logFile;
 std::set<std::string> hangOn, slowOn, failOn, garble, crashOn;
-bool garbage = false, noStop = false, refuseQuit = false, print = false,
+bool garbage = false, refuseQuit = false, print = false,
      forkChild = false, ignoreExit = false;
 int childPid = 0;
 
@@ -115,14 +114,6 @@ std::string openDescriptors() {
     return list;
 }
 
-void stopped(const char* reason, const std::string& time, const char* file = nullptr,
-             int line = 0) {
-    std::string text = std::string("*stopped,reason=\"") + reason + "\",time=\"" + time + "\"";
-    if (file)
-        text += ",file=\"" + std::string(file) + "\",line=\"" + std::to_string(line) + "\"";
-    send(text);
-}
-
 void serve(const Orvex::Mi::Request& request) {
     const std::string& command = request.command;
     const auto arg = [&](std::size_t i) {
@@ -157,17 +148,7 @@ void serve(const Orvex::Mi::Request& request) {
             std::fflush(stderr);
         }
         send("*capture-resumed");
-        if (!noStop)
-            stopped(Reason::RunComplete, arg(0));
-    } else if (command == Request::RunAll) {
-        done(token);
-        stopped(Reason::VlogFinish, "100", "top.v", 12);
-    } else if (command == Request::Step) {
-        done(token);
-        stopped(Reason::EndStepping, "5", "top.v", 9);
-    } else if (command == Request::Restart) {
-        done(token);
-        stopped(Reason::RestartComplete, "0");
+        send(std::string("*stopped,reason=\"") + Reason::RunComplete + "\",time=\"" + arg(0) + "\"");
     } else if (command == Request::Status) {
         const char* fds = std::getenv("ORVEX_ENGINE_FDS");
         std::string text = std::string("fds=") + (fds ? fds : "") + " open=" + openDescriptors() +
@@ -257,7 +238,6 @@ int main(int argc, char** argv) {
         else if (option == "--fail-on") failOn.insert(value());
         else if (option == "--garble") garble.insert(value());
         else if (option == "--crash-on") crashOn.insert(value());
-        else if (option == "--no-stop") noStop = true;
         else if (option == "--refuse-quit") refuseQuit = true;
         else if (option == "--print") print = true;
         else if (option == "--fork-child") forkChild = true;

@@ -9,22 +9,19 @@ import threading
 import time
 import tkinter
 
-failures = []
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+import common  # noqa: E402
+import procs  # noqa: E402
+
+# A window test runs long: each failed check is printed at once, and all again at the end.
+_failures = common.Failures()
+finish = _failures.finish
 
 
 def check(condition, message):
-    """Notes a failed check at once (a window test runs long); the script goes on."""
     if not condition:
-        failures.append(message)
         print("FAIL:", message, flush=True)
-
-
-def finish():
-    """Ends the test script: status 1 after any failed check."""
-    if failures:
-        print("%d failure(s)" % len(failures))
-        sys.exit(1)
-    print("ok")
+    _failures.check(condition, message)
 
 
 DESIGN = """
@@ -140,16 +137,14 @@ class Session:
         return False
 
     def viewer_pids(self):
-        out = subprocess.run(["pgrep", "-P", str(self.proc.pid)], capture_output=True, text=True).stdout
-        pids = []
-        for pid in out.split():
-            try:
-                with open("/proc/%s/comm" % pid) as f:
-                    if f.read().strip().startswith("gtkwave"):
-                        pids.append(int(pid))
-            except OSError:
-                pass
-        return pids
+        return [p for p in procs.children(self.proc.pid)
+                if os.path.basename((procs.command_line(p) or [b""])[0]).startswith(b"gtkwave")]
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
 
     def close(self):
         if self.proc.poll() is None:

@@ -14,6 +14,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 import vcdread  # noqa: E402
+from common import plain_vvp  # noqa: E402
 from procs import engines  # noqa: E402
 from gui_session import DESIGN, Session, check, finish  # noqa: E402
 
@@ -25,8 +26,7 @@ def oracle(folder):
     with open(os.path.join(folder, "oracle.v"), "w") as f:
         f.write(DESIGN.replace("initial #1000 $finish;",
                                'initial begin $dumpfile("oracle.vcd"); $dumpvars(0, tb); #1000 $finish; end'))
-    subprocess.run(["iverilog", "-o", "oracle.vvp", "oracle.v"], cwd=folder, check=True)
-    subprocess.run(["vvp", "-n", "oracle.vvp"], cwd=folder, check=True, capture_output=True)
+    plain_vvp(folder, ["oracle.v"], check=True)
     return vcdread.read(os.path.join(folder, "oracle.vcd"))[1]
 
 
@@ -49,8 +49,7 @@ def compare(path, truth, until, what):
 
 
 def stops_kill_and_restart():
-    s = Session(BUILD, args=())
-    try:
+    with Session(BUILD, args=()) as s:
         truth = oracle(s.dir)
         wdb = os.path.join(s.dir, "orvex.wdb")
         s.do("wave log -r /tb")
@@ -76,16 +75,13 @@ def stops_kill_and_restart():
         compare(wdb, truth, 100000, "after SIGKILL")
         check(last_time(wdb) == 100000, "after SIGKILL the database ends at the last stop: %r" % last_time(wdb))
         s.finish("quit")
-    finally:
-        s.close()
 
 
 def restart_after_the_end():
     # A design that runs out of events (a $finish would end a shell without a terminal).
     design = DESIGN.replace("always #5 clk = ~clk;", "initial repeat (20) #5 clk = ~clk;").replace(
         "initial #1000 $finish;", "")
-    s = Session(BUILD, args=(), design=design)
-    try:
+    with Session(BUILD, args=(), design=design) as s:
         wdb = os.path.join(s.dir, "orvex.wdb")
         s.do("wave log -r /tb")
         s.do("run all")
@@ -97,8 +93,6 @@ def restart_after_the_end():
         check(last_time(wdb) == 20000 and "/tb/dut/cnt" in mine,
               "after the end and restart the same objects are recorded: %r %r" % (last_time(wdb), sorted(mine)))
         s.finish("quit")
-    finally:
-        s.close()
 
 
 def full_disk():

@@ -14,8 +14,7 @@ HEX, BIN, REVERSE, BLANK, GROUP_BEGIN, GROUP_END = 0x2, 0x8, 0x80, 0x200, 0x8000
 
 
 def window_commands():
-    s = Session(BUILD)
-    try:
+    with Session(BUILD) as s:
         out = s.do("wave add /tb/clk /tb/q")
         check(out == [], "wave add prints nothing: %r" % out)
         check(list(s.displayed()) == ["tb.clk", "tb.q[3:0]"], "wave add: %r" % (s.displayed(),))
@@ -135,13 +134,10 @@ def window_commands():
         check(s.do("puts still") == ["still"], "the shell works without the window")
         # (status 1: commands failed on purpose above)
         check(s.finish("quit") in (0, 1), "quit ends the shell")
-    finally:
-        s.close()
 
 
 def quit_closes_window():
-    s = Session(BUILD, args=("-gui", "-wavelog", "none"))
-    try:
+    with Session(BUILD, args=("-gui", "-wavelog", "none")) as s:
         out = s.do("run 50 ns")
         check(s.viewer_pids() == [], "-wavelog none: no window before the first wave add")
         out = s.do("marker add 10 ns")
@@ -155,11 +151,8 @@ def quit_closes_window():
         time.sleep(0.3)
         check(all(not os.path.exists("/proc/%d" % p) for p in pids), "quit closes the window")
         del out
-    finally:
-        s.close()
     # A shell killed outright takes its window with it.
-    s = Session(BUILD)
-    try:
+    with Session(BUILD) as s:
         pids = s.viewer_pids()
         deadline = time.time() + 30
         while not pids and time.time() < deadline:
@@ -171,8 +164,6 @@ def quit_closes_window():
         time.sleep(0.5)
         check(all(not os.path.exists("/proc/%d" % p) or open("/proc/%d/stat" % p).read().split()[2] == "Z"
                   for p in pids), "no GTKWave outlives a killed shell")
-    finally:
-        s.close()
 
 
 def missing_display_or_viewer():
@@ -182,8 +173,7 @@ def missing_display_or_viewer():
             env.pop(key, None)
         if what == "GTKWave":
             env["ORVEX_GTKWAVE"] = "no-such-gtkwave"
-        s = Session(BUILD, env=env)
-        try:
+        with Session(BUILD, env=env) as s:
             out = s.do("wave add /tb/clk")
             check(out == ["No active gui."], "no %s: window commands say No active gui.: %r" % (what, out))
             out = s.do("run 20 ns; puts [show time]")
@@ -191,8 +181,6 @@ def missing_display_or_viewer():
             s.finish("quit")
             message = [e for e in s.errors if e and "waveform window" in e]
             check(len(message) == 1 and what in message[0], "no %s: one message naming it: %r" % (what, s.errors))
-        finally:
-            s.close()
 
 
 window_commands()

@@ -12,7 +12,6 @@ import reliability as r
 folder = r.setup()
 failures = r.Failures()
 counter = r.write(folder, "counter.v", r.COUNTER)
-endless = r.write(folder, "endless.v", r.ENDLESS)
 CAUSE = "Simulation engine exited with status 137 (signal 9)"
 
 
@@ -62,12 +61,12 @@ status, out, err = session.finish('puts "after the end"\nrun 10 ns\n')
 common_checks("idle", status, out, read(os.path.join(folder, "idle.log")), session.leftovers(), "idle.log")
 
 # During run all: the command fails and catch sees it.
-session = r.Session(folder, endless, ["-nolog"])
+session = r.Session(folder, r.ENDLESS, ["-nolog"])
 session.wait_engine()
 killer = kill_later(session, 1.5)
 status, out, err = session.finish(
     'if {[catch {run all}]} { puts "run all failed" } else { puts "run all returned" }\n'
-    'puts "after the end"\nshow value /tb/count\n')
+    'puts "after the end"\nshow value /endless_tb/ticks\n')
 killer.join()
 failures.check("run all failed" in out, "run all: catch did not see the failure:\n%s" % out)
 common_checks("run all", status, out, "", session.leftovers(), None)

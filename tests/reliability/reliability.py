@@ -14,13 +14,7 @@ import common  # noqa: E402  (the shared checker of the script tests)
 from procs import alive, command_line, engines  # noqa: E402
 
 
-class Failures(common.Failures):
-    """The shared checker; a check also returns its condition."""
-
-    def check(self, condition, message):
-        common.Failures.check(self, condition, message)
-        return condition
-
+Failures = common.Failures
 LAUNCHER = None
 
 COUNTER = r"""
@@ -37,15 +31,9 @@ module tb;
 endmodule
 """
 
-ENDLESS = r"""
-`timescale 1ns/1ns
-module tb;
-  reg clk = 0;
-  reg [7:0] count = 0;
-  always #5 clk = ~clk;
-  always @(posedge clk) count <= count + 1;
-endmodule
-"""
+# A clock that runs for a very long simulated time.
+ENDLESS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e", "designs", "endless.v")
+write = common.write
 
 
 def setup():
@@ -57,13 +45,6 @@ def setup():
     folder = tempfile.TemporaryDirectory(prefix="orvex-rel-")
     setup.keep = folder  # removed when the interpreter ends
     return folder.name
-
-
-def write(folder, name, text):
-    path = os.path.join(folder, name)
-    with open(path, "w") as f:
-        f.write(text)
-    return path
 
 
 class Session:

@@ -1,7 +1,7 @@
 // The scripted engine double: call log, engine state model, reactions and the event thread.
 #include "EngineDouble.h"
 
-#include <initializer_list>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -40,15 +40,8 @@ EngineEvent textEvent(const std::string& text) {
     return event;
 }
 
-EngineEvent plainEvent(EngineEventKind kind) {
-    EngineEvent event;
-    event.kind = kind;
-    return event;
-}
-
 Reaction Reaction::deliver(std::vector<EngineEvent> events) {
     Reaction reaction;
-    reaction.kind = Kind::Events;
     reaction.events = std::move(events);
     return reaction;
 }
@@ -68,33 +61,21 @@ Reaction Reaction::throwError(const std::string& message) {
     return reaction;
 }
 
-Reaction Reaction::answer(bool accept) {
-    Reaction reaction;
-    reaction.kind = Kind::Answer;
-    reaction.accept = accept;
-    return reaction;
-}
-
 // ---------------------------------------------------------------------------------------------
-// Call-log formatting
+// Call-log formatting: one word per argument, by its type (see the header)
 
 namespace {
 
-std::string textArg(const StringBase& text) { return text.empty() ? "{}" : text.str(); }
+std::string word(const StringBase& text) { return text.empty() ? "{}" : text.str(); }
+std::string word(const IObject* object) { return object ? word(object->getPath()) : "<null>"; }
+std::string word(bool on) { return on ? "1" : "0"; }
+std::string word(int number) { return std::to_string(number); }
+std::string word(std::int64_t number) { return std::to_string(number); }
 
-std::string pathArg(const IObject* object) {
-    return object ? textArg(object->getPath()) : std::string("<null>");
-}
-
-std::string flag(bool on) { return on ? "1" : "0"; }
-
-std::string join(std::initializer_list<std::string> words) {
-    std::string line;
-    for (const std::string& word : words) {
-        if (!line.empty())
-            line += ' ';
-        line += word;
-    }
+template <typename... Args>
+std::string call(const char* operation, const Args&... args) {
+    std::string line = operation;
+    ((line += ' ', line += word(args)), ...);
     return line;
 }
 
@@ -179,15 +160,13 @@ void EngineDouble::eventLoop() {
     }
 }
 
-void EngineDouble::enqueueLocked(const EngineEvent& event) {
+void EngineDouble::deliver(const EngineEvent& event) {
     {
         std::lock_guard<std::mutex> lock(queueMutex_);
         queue_.push_back(event);
     }
     queueChanged_.notify_all();
 }
-
-void EngineDouble::deliver(const EngineEvent& event) { enqueueLocked(event); }
 
 void EngineDouble::waitIdle() {
     std::unique_lock<std::mutex> lock(queueMutex_);
@@ -197,10 +176,12 @@ void EngineDouble::waitIdle() {
 void EngineDouble::start() {
     std::lock_guard<std::mutex> lock(mutex_);
     terminated_ = false;
+    EngineEvent ready;
+    ready.kind = EngineReadyEvent;
     if (std::optional<Reaction> reaction = takeReaction("start"))
-        perform(*reaction, time_);
+        perform(reaction, time_);
     else
-        enqueueLocked(plainEvent(EngineReadyEvent));
+        deliver(ready);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -250,32 +231,28 @@ void EngineDouble::clearCalls() {
 // ---------------------------------------------------------------------------------------------
 // Recording and reacting
 
-void EngineDouble::log(const std::string& line) const { calls_.push_back(line); }
-
 std::optional<Reaction> EngineDouble::takeReaction(const std::string& operation) const {
     auto found = reactions_.find(operation);
     if (found == reactions_.end() || found->second.empty())
         return std::nullopt;
     Reaction reaction = std::move(found->second.front());
     found->second.pop_front();
-    switch (reaction.kind) {
-    case Reaction::Kind::ThrowInterrupt:
+    if (reaction.kind == Reaction::Kind::ThrowInterrupt)
         ORVEX_THROW(Orvex::InterruptException, "Simulation engine not responding");
-    case Reaction::Kind::ThrowError:
+    if (reaction.kind == Reaction::Kind::ThrowError)
         refuse(reaction.message);
-    default:
-        return reaction;
-    }
+    return reaction;
 }
 
-std::optional<Reaction> EngineDouble::record(const std::string& operation,
-                                             const std::string& line) const {
-    log(line);
-    return takeReaction(operation);
+std::optional<Reaction> EngineDouble::record(const std::string& line) const {
+    calls_.push_back(line);
+    return takeReaction(line.substr(0, line.find(' ')));
 }
 
-void EngineDouble::perform(const Reaction& reaction, std::int64_t endTime) {
-    for (EngineEvent event : reaction.events) {
+void EngineDouble::perform(const std::optional<Reaction>& reaction, std::int64_t endTime) {
+    if (!reaction)
+        return;
+    for (EngineEvent event : reaction->events) {
         if (event.kind == NamedSimulationEvent) {
             if (event.time == RequestEndTime)
                 event.time = endTime;
@@ -283,26 +260,36 @@ void EngineDouble::perform(const Reaction& reaction, std::int64_t endTime) {
         } else if (event.kind == EngineTerminatedEvent) {
             terminated_ = true;
         }
-        enqueueLocked(event);
+        deliver(event);
     }
 }
 
-void EngineDouble::simpleCall(const std::string& operation, const std::string& line) {
+void EngineDouble::simpleCall(const std::string& line) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (std::optional<Reaction> reaction = record(operation, line))
-        perform(*reaction, time_);
+    perform(record(line), time_);
 }
 
-void EngineDouble::requireRunning(const std::string& operation) const {
+bool EngineDouble::blockingCall(const std::string& line, std::int64_t endTime) {
+    std::optional<Reaction> reaction = record(line);
     if (terminated_)
-        ORVEX_THROW(Orvex::InterruptException, "Simulation engine has terminated (" + operation + ")");
+        ORVEX_THROW(Orvex::InterruptException,
+                    "Simulation engine has terminated (" + line.substr(0, line.find(' ')) + ")");
+    perform(reaction, endTime);
+    return reaction.has_value();
+}
+
+void EngineDouble::end() {
+    if (!terminated_) {
+        terminated_ = true;
+        deliver(terminationEvent(true));
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
 // ISimulationControl
 
 void EngineDouble::addEventHandler(IEventHandler* handler) {
-    simpleCall("addEventHandler", "addEventHandler");
+    simpleCall(call("addEventHandler"));
     if (!handler)
         return;
     std::lock_guard<std::mutex> lock(queueMutex_);
@@ -311,44 +298,30 @@ void EngineDouble::addEventHandler(IEventHandler* handler) {
 
 void EngineDouble::addBreakpoint(const BreakpointLocation& location) {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::optional<Reaction> reaction =
-        record("addBreakpoint",
-               join({"addBreakpoint", textArg(location.file), std::to_string(location.line)}));
-    BreakpointListEntry entry;
-    entry.index = nextBreakpoint_++;
-    entry.file = location.file;
-    entry.line = location.line;
-    breakpoints_.push_back(entry);
-    if (reaction)
-        perform(*reaction, time_);
+    std::optional<Reaction> reaction = record(call("addBreakpoint", location.file, location.line));
+    breakpoints_.push_back(BreakpointListEntry{nextBreakpoint_++, location.file, location.line});
+    perform(reaction, time_);
 }
 
 void EngineDouble::removeBreakpoint(int index) {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::optional<Reaction> reaction =
-        record("removeBreakpoint", join({"removeBreakpoint", std::to_string(index)}));
-    bool found = false;
-    for (auto it = breakpoints_.begin(); it != breakpoints_.end(); ++it) {
-        if (it->index == index) {
-            breakpoints_.erase(it);
-            found = true;
-            break;
-        }
-    }
-    if (!found)
+    std::optional<Reaction> reaction = record(call("removeBreakpoint", index));
+    auto found = std::find_if(breakpoints_.begin(), breakpoints_.end(),
+                              [&](const BreakpointListEntry& entry) { return entry.index == index; });
+    if (found == breakpoints_.end())
         refuse("Invalid breakpoint index " + std::to_string(index));
-    if (reaction)
-        perform(*reaction, time_);
+    breakpoints_.erase(found);
+    perform(reaction, time_);
 }
 
 void EngineDouble::clearBreakpoints() {
-    simpleCall("clearBreakpoints", "clearBreakpoints");
+    simpleCall(call("clearBreakpoints"));
     std::lock_guard<std::mutex> lock(mutex_);
     breakpoints_.clear();
 }
 
 void EngineDouble::getBreakpointList(std::vector<BreakpointListEntry>& list) {
-    simpleCall("getBreakpointList", "getBreakpointList");
+    simpleCall(call("getBreakpointList"));
     std::lock_guard<std::mutex> lock(mutex_);
     list = breakpoints_;
 }
@@ -356,34 +329,27 @@ void EngineDouble::getBreakpointList(std::vector<BreakpointListEntry>& list) {
 IBlock* EngineDouble::getCurrentScope() const {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        record("getCurrentScope", "getCurrentScope");
+        record(call("getCurrentScope"));
     }
     return reader_ ? reader_->getCurrentScope() : nullptr;
 }
 
 void EngineDouble::setCurrentScope(IBlock* block) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (std::optional<Reaction> reaction =
-                record("setCurrentScope", join({"setCurrentScope", pathArg(block)})))
-            perform(*reaction, time_);
-        requireBlock(block);
-    }
+    simpleCall(call("setCurrentScope", block));
+    requireBlock(block);
     if (reader_)
         reader_->setCurrentScope(block);
 }
 
 void EngineDouble::setArrayDisplayLength(int length) {
-    simpleCall("setArrayDisplayLength", join({"setArrayDisplayLength", std::to_string(length)}));
+    simpleCall(call("setArrayDisplayLength", length));
 }
 
-void EngineDouble::setMaxTraceableSize(int size) {
-    simpleCall("setMaxTraceableSize", join({"setMaxTraceableSize", std::to_string(size)}));
-}
+void EngineDouble::setMaxTraceableSize(int size) { simpleCall(call("setMaxTraceableSize", size)); }
 
 void EngineDouble::getValue(const IDataObj* object, StringBase& value, Radix radix) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    record("getValue", join({"getValue", pathArg(object), std::to_string(radix)}));
+    record(call("getValue", object, int(radix)));
     requireObject(object);
     const std::string path = object->getPath().str();
     auto found = values_.find(path);
@@ -394,14 +360,11 @@ void EngineDouble::getValue(const IDataObj* object, StringBase& value, Radix rad
 
 void EngineDouble::getBlockValues(const IBlock* block, ValueMap& values, Radix radix) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    record("getBlockValues", join({"getBlockValues", pathArg(block), std::to_string(radix)}));
+    record(call("getBlockValues", block, int(radix)));
     requireBlock(block);
-    const int count = block->getDataObjCount();
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < block->getDataObjCount(); ++i) {
         const IDataObj* object = block->getDataObj(i);
-        if (!object)
-            continue;
-        auto found = values_.find(object->getPath().str());
+        auto found = object ? values_.find(object->getPath().str()) : values_.end();
         if (found != values_.end())
             values[object] = found->second;
     }
@@ -409,40 +372,28 @@ void EngineDouble::getBlockValues(const IBlock* block, ValueMap& values, Radix r
 
 void EngineDouble::setValue(const IDataObj* object, const StringBase& value, Radix radix) {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::optional<Reaction> reaction = record(
-        "setValue", join({"setValue", pathArg(object), textArg(value), std::to_string(radix)}));
+    std::optional<Reaction> reaction = record(call("setValue", object, value, int(radix)));
     requireObject(object);
     values_[object->getPath().str()] = value.str();
-    if (reaction)
-        perform(*reaction, time_);
+    perform(reaction, time_);
 }
 
 void EngineDouble::addForce(const IDataObj* object, const ForceCriteria& criteria) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::string line = join({"addForce", pathArg(object)});
+    std::string line = call("addForce", object);
     for (const ForceValue& value : criteria.values)
-        line += " " + textArg(value.value) + "@" + std::to_string(value.time) + ":" +
-                std::to_string(value.radix);
-    line += " repeat=" + std::to_string(criteria.repeat) +
-            " cancel=" + std::to_string(criteria.cancel);
-    std::optional<Reaction> reaction = record("addForce", line);
+        line += " " + word(value.value) + "@" + word(value.time) + ":" + word(int(value.radix));
+    simpleCall(line + " repeat=" + word(criteria.repeat) + " cancel=" + word(criteria.cancel));
     requireObject(object);
-    if (reaction)
-        perform(*reaction, time_);
 }
 
 void EngineDouble::removeForce(const IDataObj* object) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::optional<Reaction> reaction =
-        record("removeForce", join({"removeForce", pathArg(object)}));
+    simpleCall(call("removeForce", object));
     requireObject(object);
-    if (reaction)
-        perform(*reaction, time_);
 }
 
 void EngineDouble::getDrivers(const IDataObj* object, DriverMap& drivers) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    record("getDrivers", join({"getDrivers", pathArg(object)}));
+    record(call("getDrivers", object));
     requireObject(object);
     auto found = drivers_.find(object->getPath().str());
     if (found != drivers_.end())
@@ -451,7 +402,7 @@ void EngineDouble::getDrivers(const IDataObj* object, DriverMap& drivers) const 
 
 void EngineDouble::getLoads(const IDataObj* object, LoadMap& loads) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    record("getLoads", join({"getLoads", pathArg(object)}));
+    record(call("getLoads", object));
     requireObject(object);
     auto found = loads_.find(object->getPath().str());
     if (found != loads_.end())
@@ -460,204 +411,152 @@ void EngineDouble::getLoads(const IDataObj* object, LoadMap& loads) const {
 
 void EngineDouble::restart() {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::optional<Reaction> reaction = record("restart", "restart");
-    requireRunning("restart");
-    if (reaction) {
-        perform(*reaction, 0);
+    if (blockingCall(call("restart"), 0))
         return;
-    }
     time_ = 0;
-    enqueueLocked(namedEvent("restart-complete", 0));
+    deliver(namedEvent("restart-complete", 0));
 }
 
 void EngineDouble::run(std::int64_t time) {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::optional<Reaction> reaction = record("run", join({"run", std::to_string(time)}));
-    requireRunning("run");
     const std::int64_t end = saturatingAdd(time_, time);
-    if (reaction) {
-        perform(*reaction, end);
+    if (blockingCall(call("run", time), end))
         return;
-    }
     time_ = end;
-    enqueueLocked(namedEvent("run-complete", end));
+    deliver(namedEvent("run-complete", end));
 }
 
 void EngineDouble::step() {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::optional<Reaction> reaction = record("step", "step");
-    requireRunning("step");
-    if (reaction) {
-        perform(*reaction, time_);
-        return;
-    }
-    enqueueLocked(namedEvent("end-stepping", time_, stepFile_, stepLine_));
+    if (!blockingCall(call("step"), time_))
+        deliver(namedEvent("end-stepping", time_, stepFile_, stepLine_));
 }
 
 void EngineDouble::runAll() {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::optional<Reaction> reaction = record("runAll", "runAll");
-    requireRunning("runAll");
-    if (reaction) {
-        perform(*reaction, time_);
-        return;
-    }
-    enqueueLocked(namedEvent("run-complete", time_));
+    if (!blockingCall(call("runAll"), time_))
+        deliver(namedEvent("run-complete", time_));
 }
 
-void EngineDouble::stop() { simpleCall("stop", "stop"); }
+void EngineDouble::stop() { simpleCall(call("stop")); }
 
 EngineStatus& EngineDouble::getStatus(EngineStatus& status) const {
     std::lock_guard<std::mutex> lock(mutex_);
-    record("getStatus", "getStatus");
+    record(call("getStatus"));
     status.code = statusCode_;
     status.time = time_;
     return status;
 }
 
-void EngineDouble::ntraceStart() { simpleCall("ntraceStart", "ntraceStart"); }
-void EngineDouble::ntraceStop() { simpleCall("ntraceStop", "ntraceStop"); }
+void EngineDouble::ntraceStart() { simpleCall(call("ntraceStart")); }
+void EngineDouble::ntraceStop() { simpleCall(call("ntraceStop")); }
 
 void EngineDouble::ntraceSelectBlock(const IBlock* block, bool all, bool on) {
-    simpleCall("ntraceSelectBlock", join({"ntraceSelectBlock", pathArg(block), flag(all), flag(on)}));
+    simpleCall(call("ntraceSelectBlock", block, all, on));
     requireBlock(block);
 }
 
 void EngineDouble::ntraceSelectObject(const IDataObj* object, bool on) {
-    simpleCall("ntraceSelectObject", join({"ntraceSelectObject", pathArg(object), flag(on)}));
+    simpleCall(call("ntraceSelectObject", object, on));
     requireObject(object);
 }
 
-void EngineDouble::ptraceOn() { simpleCall("ptraceOn", "ptraceOn"); }
-void EngineDouble::ptraceOff() { simpleCall("ptraceOff", "ptraceOff"); }
-void EngineDouble::ltraceOn() { simpleCall("ltraceOn", "ltraceOn"); }
-void EngineDouble::ltraceOff() { simpleCall("ltraceOff", "ltraceOff"); }
+void EngineDouble::ptraceOn() { simpleCall(call("ptraceOn")); }
+void EngineDouble::ptraceOff() { simpleCall(call("ptraceOff")); }
+void EngineDouble::ltraceOn() { simpleCall(call("ltraceOn")); }
+void EngineDouble::ltraceOff() { simpleCall(call("ltraceOff")); }
 
 void EngineDouble::annotateSdf(int kind, const StringBase& file, const IBlock* root, bool noerror,
                                bool nowarn) {
     // A missing root is allowed: the engine then annotates from the top of the design.
-    simpleCall("annotateSdf", join({"annotateSdf", std::to_string(kind), textArg(file),
-                                    pathArg(root), flag(noerror), flag(nowarn)}));
+    simpleCall(call("annotateSdf", kind, file, root, noerror, nowarn));
 }
 
 void EngineDouble::setPathPulse(std::int64_t reject, std::int64_t error) {
-    simpleCall("setPathPulse",
-               join({"setPathPulse", std::to_string(reject), std::to_string(error)}));
+    simpleCall(call("setPathPulse", reject, error));
 }
 
-void EngineDouble::setPulseStyle(int style) {
-    simpleCall("setPulseStyle", join({"setPulseStyle", std::to_string(style)}));
-}
-
-void EngineDouble::setShowCancelled(bool on) {
-    simpleCall("setShowCancelled", join({"setShowCancelled", flag(on)}));
-}
-
-void EngineDouble::vcdDumpFile(const StringBase& name) {
-    simpleCall("vcdDumpFile", join({"vcdDumpFile", textArg(name)}));
-}
-void EngineDouble::vcdDumpFlush() { simpleCall("vcdDumpFlush", "vcdDumpFlush"); }
-void EngineDouble::vcdDumpOn() { simpleCall("vcdDumpOn", "vcdDumpOn"); }
-void EngineDouble::vcdDumpOff() { simpleCall("vcdDumpOff", "vcdDumpOff"); }
+void EngineDouble::setPulseStyle(int style) { simpleCall(call("setPulseStyle", style)); }
+void EngineDouble::setShowCancelled(bool on) { simpleCall(call("setShowCancelled", on)); }
+void EngineDouble::vcdDumpFile(const StringBase& name) { simpleCall(call("vcdDumpFile", name)); }
+void EngineDouble::vcdDumpFlush() { simpleCall(call("vcdDumpFlush")); }
+void EngineDouble::vcdDumpOn() { simpleCall(call("vcdDumpOn")); }
+void EngineDouble::vcdDumpOff() { simpleCall(call("vcdDumpOff")); }
 
 void EngineDouble::vcdDumpVars(const IBlock* block, int level) {
-    simpleCall("vcdDumpVars", join({"vcdDumpVars", pathArg(block), std::to_string(level)}));
+    simpleCall(call("vcdDumpVars", block, level));
     requireBlock(block);
 }
 
-void EngineDouble::vcdDumpLimit(std::int64_t bytes) {
-    simpleCall("vcdDumpLimit", join({"vcdDumpLimit", std::to_string(bytes)}));
-}
+void EngineDouble::vcdDumpLimit(std::int64_t bytes) { simpleCall(call("vcdDumpLimit", bytes)); }
 
 void EngineDouble::saifOpen(const IBlock* block, const StringBase& file, bool allnets, int level) {
-    simpleCall("saifOpen", join({"saifOpen", pathArg(block), textArg(file), flag(allnets),
-                                 std::to_string(level)}));
+    simpleCall(call("saifOpen", block, file, allnets, level));
     requireBlock(block);
 }
 
-void EngineDouble::saifClose() { simpleCall("saifClose", "saifClose"); }
+void EngineDouble::saifClose() { simpleCall(call("saifClose")); }
 
 int EngineDouble::addCondition(const Condition& condition) {
     std::lock_guard<std::mutex> lock(mutex_);
     std::optional<Reaction> reaction =
-        record("addCondition", join({"addCondition", textArg(condition.expression),
-                                     std::to_string(condition.radix), textArg(condition.label)}));
-    ConditionListEntry entry;
-    entry.id = nextCondition_++;
-    entry.expression = condition.expression;
-    entry.radix = condition.radix;
-    entry.label = condition.label;
-    conditions_.push_back(entry);
-    if (reaction)
-        perform(*reaction, time_);
-    return entry.id;
+        record(call("addCondition", condition.expression, int(condition.radix), condition.label));
+    conditions_.push_back(
+        ConditionListEntry{nextCondition_++, condition.expression, condition.radix, condition.label});
+    perform(reaction, time_);
+    return conditions_.back().id;
 }
 
 void EngineDouble::removeConditionByLabel(const StringBase& label) {
-    simpleCall("removeConditionByLabel", join({"removeConditionByLabel", textArg(label)}));
+    simpleCall(call("removeConditionByLabel", label));
     std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<ConditionListEntry> kept;
-    for (const ConditionListEntry& entry : conditions_)
-        if (entry.label != label)
-            kept.push_back(entry);
-    conditions_.swap(kept);
+    conditions_.erase(std::remove_if(conditions_.begin(), conditions_.end(),
+                                     [&](const ConditionListEntry& entry) { return entry.label == label; }),
+                      conditions_.end());
 }
 
 void EngineDouble::removeConditionById(int id) {
-    simpleCall("removeConditionById", join({"removeConditionById", std::to_string(id)}));
+    simpleCall(call("removeConditionById", id));
     std::lock_guard<std::mutex> lock(mutex_);
-    for (auto it = conditions_.begin(); it != conditions_.end(); ++it) {
-        if (it->id == id) {
-            conditions_.erase(it);
-            break;
-        }
-    }
+    conditions_.erase(std::remove_if(conditions_.begin(), conditions_.end(),
+                                     [&](const ConditionListEntry& entry) { return entry.id == id; }),
+                      conditions_.end());
 }
 
 void EngineDouble::removeAllConditions() {
-    simpleCall("removeAllConditions", "removeAllConditions");
+    simpleCall(call("removeAllConditions"));
     std::lock_guard<std::mutex> lock(mutex_);
     conditions_.clear();
 }
 
 void EngineDouble::getConditionList(std::vector<ConditionListEntry>& list) {
-    simpleCall("getConditionList", "getConditionList");
+    simpleCall(call("getConditionList"));
     std::lock_guard<std::mutex> lock(mutex_);
     list = conditions_;
 }
 
 bool EngineDouble::quit(bool force, bool exit) {
     std::lock_guard<std::mutex> lock(mutex_);
-    std::optional<Reaction> reaction = record("quit", join({"quit", flag(force), flag(exit)}));
-    if (reaction && reaction->kind == Reaction::Kind::Events) {
-        perform(*reaction, time_);
-        return true;
-    }
-    const bool accept = reaction ? reaction->accept : true;
-    if (accept && !terminated_) {
-        terminated_ = true;
-        enqueueLocked(terminationEvent(true));
-    }
-    return accept;
+    if (std::optional<Reaction> reaction = record(call("quit", force, exit)))
+        perform(reaction, time_);
+    else
+        end();
+    return true;
 }
 
-void EngineDouble::exitSimulation() { simpleCall("exitSimulation", "exitSimulation"); }
+void EngineDouble::exitSimulation() { simpleCall(call("exitSimulation")); }
 
 void EngineDouble::terminate() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (std::optional<Reaction> reaction = record("terminate", "terminate")) {
-        perform(*reaction, time_);
-        return;
-    }
-    if (!terminated_) {
-        terminated_ = true;
-        enqueueLocked(terminationEvent(true));
-    }
+    if (std::optional<Reaction> reaction = record(call("terminate")))
+        perform(reaction, time_);
+    else
+        end();
 }
 
 int EngineDouble::getTimeResolution() const {
     std::lock_guard<std::mutex> lock(mutex_);
-    record("getTimeResolution", "getTimeResolution");
+    record(call("getTimeResolution"));
     return resolution_;
 }
 

@@ -3,68 +3,52 @@
 // state (time, values, breakpoints, conditions) and delivers engine events on a thread of its
 // own, after the call that caused them has returned, as the real engine control does.
 //
-// Call log. Each call of an ISimulationControl operation appends one line: the operation name
-// followed by its arguments separated by single blanks. Objects and blocks appear as their path
-// ("<null>" for a null pointer), booleans as 0 or 1, radixes as their number, times in
-// femtoseconds, and an empty text as "{}". Examples:
+// Call log. Each ISimulationControl call appends its operation name and its arguments separated
+// by single blanks: objects and blocks as their path ("<null>" for none), booleans as 0 or 1,
+// radixes as their number, times in femtoseconds, an empty text as "{}". Examples:
 //     run 10000000            quit 1 0                getValue /top/clk 4
 //     addBreakpoint top.v 12  setValue /top/x 1010 2  addCondition "a == 1" 0 lbl
 //     addForce /top/clk 1@0:1 0@5000:2 repeat=10000 cancel=-1
 //
-// Reactions. Every operation first looks for a scripted reaction queued for its name
-// (script("run", ...)); the oldest one is consumed and replaces the default behaviour of that
-// one call. Without a scripted reaction:
+// Reactions. An operation first takes the oldest reaction scripted for its name
+// (script("run", ...)), which replaces its default behaviour for that one call:
 //     run(t)    time += t, then named event "run-complete" at the new time
-//     runAll()  named event "run-complete" at the current time
-//     step()    named event "end-stepping" at the current time, file and line of the step
-//               location (default "top.v", 1)
-//     restart() time := 0, then named event "restart-complete" at time 0
-//     quit()    answers true and delivers an expected termination event
+//     runAll()  "run-complete" at the current time
+//     step()    "end-stepping" at the current time and the step location (default top.v, 1)
+//     restart() time := 0, then "restart-complete" at time 0
+//     quit(), terminate()   an expected termination event
 //     others    no event
 // start() (the host's "start the engine process") is not logged; it queues the engine-ready
-// event, or the reaction scripted for "start" instead (e.g. a death during start-up).
-// Once a termination event has been queued (die, accepted quit, terminate), run, runAll, step
-// and restart throw Orvex::InterruptException until start() is called again, so that a shell
-// never waits for an engine that is gone. removeBreakpoint of an unknown index throws
-// CommandErrorException; removing an unknown condition does nothing, removing by label removes
-// every condition with that label. Operations on a null
-// data object throw "Object not found", on a null block (except annotateSdf's root)
-// "Block not found"; getValue of an object without a seeded value throws "No value for PATH".
-// The read-only operations (getValue, getStatus, getCurrentScope ...) honour only throwing
-// reactions; events scripted for them are dropped.
-// A reaction that delivers events sets the simulation time to the time of its last named event.
-// A scripted event whose time is `RequestEndTime` takes the time at which the request would have
-// ended by default (for run(t): the current time + t).
+// event, or the reaction scripted for "start" (e.g. a death during start-up). After a
+// termination (die, quit, terminate) run, runAll, step and restart throw InterruptException until
+// start() is called again, so that a shell never waits for an engine that is gone. Removing an
+// unknown breakpoint index throws CommandErrorException; removing by label removes every
+// condition with that label. A null data object throws "Object not found", a null block (except
+// annotateSdf's root) "Block not found"; getValue of an object without a seeded value throws
+// "No value for PATH". Read-only operations (getValue, getStatus ...) honour only throwing
+// reactions. A reaction's named events set the time; an event time of `RequestEndTime` takes the
+// time at which the request would have ended by default (for run(t): the current time + t).
 //
-// Script text (loadScript). One directive per line; blank lines and lines whose first non-blank
-// character is '#' are ignored. Words are separated by blanks; a double-quoted part may hold
-// blanks and the escapes \" \\ \n \t. Times are femtoseconds or a number with a unit suffix
-// (fs ps ns us ms s), e.g. 10ns.
-//     resolution -9                      time resolution (power of ten of seconds)
+// Script text (loadScript), one directive per line; blank lines and '#' lines are ignored. Words
+// are separated by blanks; a double-quoted part may hold blanks and the escapes \" \\ \n \t.
+// Times are femtoseconds or a number with a unit suffix (fs ps ns us ms s), e.g. 10ns.
 //     value /top/clk 1                   seed the value of an object path
 //     time 5ns                           set the current simulation time
 //     status 0                           status code reported by getStatus (1 ready, 0 busy)
 //     step-location top.v 3              file and line of the default end-stepping event
-//     driver /top/q /top/u1/d "1"        add a driver record of /top/q: the design object (or
+//     driver /top/q /top/u1/d "1"        a driver record of /top/q: the design object (or
 //                                        block) at the second path and its text
-//     load /top/q /top/u2/a 3            add a load record of /top/q: the object and its index
+//     load /top/q /top/u2/a 3            a load record of /top/q: the object and its index
 //     on REQUEST REACTION                queue a reaction for the next call of REQUEST
-// REQUEST is an operation name (run, runAll, step, restart, quit, addBreakpoint, vcdDumpFile,
-// ...) or "start". REACTION is one of
-//     error "message"                    the call throws CommandErrorException
-//     interrupt                          the call throws Orvex::InterruptException
-//     answer true|false                  quit only: the answer (true also terminates)
-//     ITEM [then ITEM ...]               deliver these events, in order, instead of the default
-// where ITEM is one of
+// REQUEST is an operation name (run, runAll, addBreakpoint, vcdDumpFile, ...) or "start";
+// REACTION is `error "message"` (throws CommandErrorException), `interrupt` (throws
+// InterruptException) or ITEM [then ITEM ...], events delivered in order instead of the default:
 //     event NAME [file=F] [line=N] [time=T] [id=N]   named event (id: condition id)
-//     text "output"                      engine text output (kind 3)
-//     die "message"                      unexpected termination (kind 2)
-//     hang                               engine hang (kind 6); no end-of-request event follows
-//     ready                              engine ready (kind 0)
-// So several events of one request are one line joined by "then", e.g.
-//     on run event condition-met id=1 then event breakpoint-hit file=top.v line=12
-// while several "on run" lines queue reactions for successive run calls.
-// A malformed line throws std::runtime_error naming the line number and its text.
+//     text "output"                      engine text output
+//     die "message"                      unexpected termination
+// e.g. "on run event condition-met id=1 then event breakpoint-hit file=top.v line=12"; several
+// "on run" lines queue reactions for successive run calls. A malformed line throws
+// std::runtime_error naming the line number and its text.
 #pragma once
 
 #include <atomic>
@@ -95,24 +79,20 @@ EngineEvent namedEvent(const std::string& name, std::int64_t time = RequestEndTi
 EngineEvent terminationEvent(bool expected, const std::string& text = std::string());
 /// An engine text output event (kind 3).
 EngineEvent textEvent(const std::string& text);
-/// An event of the given kind with no other field set (ready, hang, capture resumed).
-EngineEvent plainEvent(EngineEventKind kind);
 
 /// What one call of an operation does instead of its default behaviour.
 struct Reaction {
-    enum class Kind { Events, ThrowInterrupt, ThrowError, Answer };
+    enum class Kind { Events, ThrowInterrupt, ThrowError };
 
     Kind kind = Kind::Events;
     std::vector<EngineEvent> events; // Kind::Events: delivered in order after the call
     std::string message;             // Kind::ThrowError: the exception's description
-    bool accept = true;              // Kind::Answer: what quit returns
 
     static Reaction deliver(std::vector<EngineEvent> events);
     /// The engine dies: an unexpected termination event with this text.
     static Reaction die(const std::string& text);
     static Reaction throwInterrupt();
     static Reaction throwError(const std::string& message);
-    static Reaction answer(bool accept);
 };
 
 class EngineDouble : public ISimulationControl {
@@ -217,20 +197,18 @@ public:
     int getTimeResolution() const override;
 
 private:
-    // Appends one line to the call log. Requires mutex_ held.
-    void log(const std::string& line) const;
-    // Consumes the oldest reaction scripted for `operation`: a throwing one is thrown here,
-    // any other is returned. Requires mutex_ held.
+    // Logs the call and takes its reaction; a throwing one is thrown here. Requires mutex_ held.
+    std::optional<Reaction> record(const std::string& line) const;
     std::optional<Reaction> takeReaction(const std::string& operation) const;
-    // log() then takeReaction().
-    std::optional<Reaction> record(const std::string& operation, const std::string& line) const;
     // Queues a reaction's events; `endTime` replaces RequestEndTime in them. Requires mutex_.
-    void perform(const Reaction& reaction, std::int64_t endTime);
+    void perform(const std::optional<Reaction>& reaction, std::int64_t endTime);
     // record() and perform() for an operation without a default event.
-    void simpleCall(const std::string& operation, const std::string& line);
-    // Refuses a blocking request once the engine has terminated. Requires mutex_ held.
-    void requireRunning(const std::string& operation) const;
-    void enqueueLocked(const EngineEvent& event);
+    void simpleCall(const std::string& line);
+    // record() and perform() for run, step ...: refused once the engine has terminated; whether
+    // a reaction replaced the default. Requires mutex_ held.
+    bool blockingCall(const std::string& line, std::int64_t endTime);
+    // The expected termination of quit and terminate, once. Requires mutex_ held.
+    void end();
     void eventLoop();
 
     IReader* reader_;

@@ -124,14 +124,6 @@ std::int64_t toTime(const std::string& text) {
     return count * scale;
 }
 
-bool toBool(const std::string& text) {
-    if (text == "true" || text == "1")
-        return true;
-    if (text == "false" || text == "0")
-        return false;
-    fault("expected true or false, got '" + text + "'");
-}
-
 /// Names a reaction can be scripted for: the engine operations and "start".
 const std::set<std::string>& requestNames() {
     static const std::set<std::string> names = {
@@ -159,11 +151,6 @@ EngineEvent parseItem(const std::vector<Word>& words, std::size_t begin, std::si
         fault("missing event before or after 'then'");
     const std::string& what = words[begin].text;
     const std::size_t args = end - begin - 1;
-    if (what == "hang" || what == "ready") {
-        if (args != 0)
-            fault("'" + what + "' takes no arguments");
-        return plainEvent(what == "hang" ? EngineHangEvent : EngineReadyEvent);
-    }
     if (what == "text" || what == "die") {
         if (args != 1)
             fault("expected '" + what + " \"text\"'");
@@ -208,12 +195,6 @@ Reaction parseReaction(const std::vector<Word>& words) {
         expectCount(words, 3, "on " + request + " interrupt");
         return Reaction::throwInterrupt();
     }
-    if (first == "answer") {
-        if (request != "quit")
-            fault("'answer' applies to quit only");
-        expectCount(words, 4, "on quit answer true|false");
-        return Reaction::answer(toBool(words[3].text));
-    }
     std::vector<EngineEvent> events;
     std::size_t begin = 2;
     for (std::size_t i = 2; i <= words.size(); ++i) {
@@ -250,11 +231,7 @@ void EngineDouble::loadScript(std::istream& in) {
             if (words.empty() || (!words[0].quoted && words[0].text[0] == '#'))
                 continue;
             const std::string& directive = words[0].text;
-            if (directive == "resolution") {
-                expectCount(words, 2, "resolution EXPONENT");
-                setTimeResolution(
-                    static_cast<int>(toInteger(words[1].text, -15, 0, "resolution")));
-            } else if (directive == "value") {
+            if (directive == "value") {
                 expectCount(words, 3, "value PATH VALUE");
                 setSignalValue(words[1].text, words[2].text);
             } else if (directive == "time") {

@@ -29,6 +29,3 @@ bp
 bp ADD tb.v 1
 bp clear
 bp list
-help bp
-help bp del
-help bp nothing

@@ -12,4 +12,3 @@ describe /tb/dut/q
 describe shadow
 describe nosuch
 describe count
-help describe

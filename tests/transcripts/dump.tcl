@@ -15,4 +15,3 @@ dump -p stimulus
 dump -p nosuch
 dump -x
 dump -p a b
-help dump

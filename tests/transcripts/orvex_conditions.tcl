@@ -37,6 +37,3 @@ orvex condition remove -foo
 orvex condition remove -index
 orvex condition remove -label "a \{b"
 orvex condition remove -all -all -all -all -all -all
-help orvex condition
-help orvex condition add
-help orvex condition remove

@@ -35,6 +35,3 @@ orvex force remove
 orvex force remove clk rst
 orvex force
 orvex force ADD clk 1
-help orvex force
-help orvex force add
-help orvex force remove

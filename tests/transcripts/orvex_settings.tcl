@@ -58,16 +58,3 @@ orvex get
 orvex set bogus 1
 orvex get USERUNIT
 orvex
-help orvex
-help orvex set
-help orvex set userunit
-help orvex set radix
-help orvex set arraydisplaylength
-help orvex set maxtraceablesize
-help orvex get
-help orvex get userunit
-help orvex get radix
-help orvex get arraydisplaylength
-help orvex get maxtraceablesize
-help orvex ptrace
-help orvex ltrace

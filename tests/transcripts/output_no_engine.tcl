@@ -1,6 +1,20 @@
-# host: engine-double -nostart -calls
-# Without an engine the output and annotation commands say so once their arguments are read:
-# usage errors still come first, and nothing reaches an engine.
+# host: engine-double -design inspect -nostart -calls
+# Without an engine every inspection, output and annotation command says so once its arguments
+# are read: usage errors still come first, and nothing reaches an engine.
+scope
+scope /tb
+show child
+show scope
+show port
+show status
+show time
+show value clk
+show driver clk
+describe clk
+dump
+dump -p
+put clk 1
+test clk 1
 vcd dumpfile a.vcd
 vcd dumpflush
 vcd dumpon

@@ -12,4 +12,3 @@ put a b c d e f
 put nosuch 1
 onerror {resume}
 puts "with onerror resume: [catch {put nosuch 1}]"
-help put

@@ -18,7 +18,4 @@ saif open -allnets -allnets -allnets -allnets -allnets -allnets -allnets -allnet
 saif close
 saif close
 saif close now
-help saif
-help saif open
-help saif close
 quit

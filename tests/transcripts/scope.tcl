@@ -19,4 +19,3 @@ scope ..
 scope nosuch
 scope a b
 show scope
-help scope

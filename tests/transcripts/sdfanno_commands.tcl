@@ -20,6 +20,4 @@ sdfanno -max {} -nowarn
 onerror {resume}
 puts "failed sdfanno with onerror resume returns [catch {sdfanno -min}]"
 onerror {}
-help sdfanno
-help sdfanno -min
 quit

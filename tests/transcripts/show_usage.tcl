@@ -19,15 +19,3 @@ show driver
 show driver a b
 show load
 show load a b
-help show
-help show child
-help show driver
-help show load
-help show scope
-help show time
-help show value
-help show signal
-help show variable
-help show constant
-help show port
-help show status

@@ -27,9 +27,4 @@ specify showcancelled
 specify showcancelled yes
 specify noshowcancelled
 specify noshowcancelled {}
-help specify
-help specify pathpulse
-help specify pulsestyle
-help specify showcancelled
-help specify noshowcancelled
 quit

@@ -20,4 +20,3 @@ test clk 1 -radix foo
 test clk
 test a b c d e f
 puts "unknown name returns [catch {test nosuch 1} result], result '$result'"
-help test

@@ -41,8 +41,4 @@ onerror {resume}
 puts "failed vcd with onerror resume returns [catch {vcd dumpon x}]"
 onerror {}
 puts "failed vcd without onerror returns [catch {vcd dumplimit abc}]"
-help vcd
-help vcd dumpvars
-help vcd dumplimit
-help vcd dumpflush
 quit

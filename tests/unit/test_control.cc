@@ -1,6 +1,7 @@
-// The control interface's output, settings and engine start-up: what reaches the console and the
-// simulation log, the time precision, settings forwarded to the engine, restart, and every way
-// the start of the engine can end.
+// The control interface's output, settings and engine start-up: error reports, the time
+// precision, settings forwarded to the engine, restart, the log's heading and every way the start
+// of the engine can end. (Console and log text of whole sessions: the transcripts' .out and .log;
+// a session without a log: reliability.engine_death.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -58,16 +59,6 @@ protected:
     ScratchDir dir;
     int starts = 0;
 };
-
-TEST_F(ControlTest, PrintGoesToConsoleAndLogAsOneMessage) {
-    const std::string log = dir.file("sim.log");
-    control->startEngineProcess(log.c_str(), false);
-    impl()->print("partial ", false);
-    impl()->print("line", true);
-    impl()->printToLog("log only", true);
-    EXPECT_EQ(console.writes(), (std::vector<std::string>{"partial ", "line\n"}));
-    EXPECT_EQ(readFile(log), "partial line\nlog only\n");
-}
 
 TEST_F(ControlTest, ReportErrorPrintsPrefixAndDescription) {
     impl()->reportError(withDescription("Object not found"), "put");
@@ -143,19 +134,6 @@ TEST_F(ControlTest, StartOpensTheLogHeadsItAndAppendsOnTheNextStart) {
     control->startEngineProcess(nullptr, false);
     control->saveCommandLineToLog(1, argv);
     EXPECT_EQ(readFile(dir.file("orvex.log")), firstRun + "Orvex log file\n Running : a \n");
-}
-
-TEST_F(ControlTest, WithoutALogNothingIsWritten) {
-    WorkingDirectory inDir(dir.path());
-    attachEngine();
-    control->startEngineProcess(nullptr, true);
-    char a[] = "a";
-    char* const argv[] = {a};
-    control->saveCommandLineToLog(1, argv);
-    impl()->print("console only", true);
-    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-    EXPECT_EQ(console.text(), "console only\n");
-    EXPECT_EQ(starts, 1);
 }
 
 TEST_F(ControlTest, UnopenableLogFailsBeforeTheEngineStarts) {

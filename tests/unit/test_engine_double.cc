@@ -31,13 +31,12 @@ TEST(EngineDoubleScript, MalformedLinesAreRejectedWithTheirLineNumber) {
         "on run event breakpoint-hit line=twelve", // bad number
         "on run event breakpoint-hit colour=red",  // unknown field
         "on run event a then",                     // dangling then
-        "on step answer true",                     // answer outside quit
+        "on step explode",                         // unknown reaction
         "on run die \"unterminated",               // open quote
         "on run error",                            // missing message
         "value /top/clk",                          // missing value
         "time 10 parsecs",                         // wrong count
         "time 10parsecs",                          // bad unit
-        "resolution 3",                            // out of range
         "frobnicate",                              // unknown directive
     };
     for (const char* line : bad) {

@@ -1,6 +1,8 @@
-// FrontEndControl on the stand-in engine: the ready sequence with the design load, blocking
-// requests and their stop events, answers mapped to the reader's objects, request encoding,
-// engine errors, malformed lines, an engine that dies, hangs or cannot start, and shut-down.
+// FrontEndControl on the stand-in engine: the ready sequence with the design load, answers
+// mapped to the reader's objects, request encoding, engine errors, malformed lines, an engine
+// that hangs, refuses to quit or cannot start, and shut-down. (Stop events of run, step, run all
+// and restart, and an engine killed or ended: e2e.test_run_semantics, reliability.engine_death,
+// reliability.hung_engine and the Transport tests.)
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -69,37 +71,7 @@ TEST_F(Control, ReadyIsDeliveredOnlyOnceTheDesignIsLoaded) {
     EXPECT_EQ(control->getCurrentScope(), reader.findBlock("/top"));
 }
 
-TEST_F(Control, BlockingRequestsReturnOnAcceptanceAndAStopEventEndsThem) {
-    startEngine();
-    control->run(10000000);
-    EngineEvent stop;
-    ASSERT_TRUE(handler.waitFor(NamedSimulationEvent, &stop));
-    EXPECT_EQ(stop.name, "run-complete");
-    EXPECT_EQ(stop.time, 10000000);
-    EXPECT_EQ(handler.count(CaptureResumedEvent), 1); // the simulation ran before it stopped
-
-    std::size_t seen = handler.events().size();
-    control->step();
-    ASSERT_TRUE(handler.waitFor(NamedSimulationEvent, &stop, 10000ms, seen));
-    EXPECT_EQ(stop.name, "end-stepping");
-    EXPECT_EQ(stop.file, "top.v");
-    EXPECT_EQ(stop.line, 9);
-    EXPECT_EQ(stop.time, 5);
-
-    seen = handler.events().size();
-    control->runAll();
-    ASSERT_TRUE(handler.waitFor(NamedSimulationEvent, &stop, 10000ms, seen));
-    EXPECT_EQ(stop.name, "vlog-finish");
-    EXPECT_EQ(stop.line, 12);
-
-    seen = handler.events().size();
-    control->restart();
-    ASSERT_TRUE(handler.waitFor(NamedSimulationEvent, &stop, 10000ms, seen));
-    EXPECT_EQ(stop.name, "restart-complete");
-    EXPECT_EQ(stop.time, 0);
-}
-
-TEST_F(Control, HandlersMayUseTheControlWhileAnEventIsDelivered) {
+TEST_F(Control, HandlersMayUseTheControlWhileAnEventIsDeliveredAndSeeTheDesignsOutput) {
     std::string valueSeen;
     handler.onEvent = [&](const EngineEvent& event) {
         if (event.kind == NamedSimulationEvent) {
@@ -108,10 +80,16 @@ TEST_F(Control, HandlersMayUseTheControlWhileAnEventIsDelivered) {
             valueSeen = value.str();
         }
     };
-    startEngine();
+    startEngine("--print");
     control->run(1);
     ASSERT_TRUE(handler.waitFor(NamedSimulationEvent));
     EXPECT_EQ(valueSeen, "/top/u1/q hex");
+    // Standard output and standard error of the engine both become text events.
+    EXPECT_TRUE(eventually([&] {
+        const std::string text = handler.text();
+        return text.find("design says hi\n") != std::string::npos &&
+               text.find("design warns\n") != std::string::npos;
+    })) << handler.text();
 }
 
 TEST_F(Control, AnswersAreMappedBackToTheReadersObjects) {
@@ -253,45 +231,6 @@ TEST_F(Control, MalformedLinesAreReportedAndDoNotBreakTheConversation) {
     EXPECT_EQ(control->getStatus(status).time, 42);
 }
 
-TEST_F(Control, DesignOutputAndEngineMessagesBecomeTextEvents) {
-    startEngine("--print");
-    control->run(1);
-    ASSERT_TRUE(handler.waitFor(NamedSimulationEvent));
-    EXPECT_TRUE(eventually([&] {
-        const std::string text = handler.text();
-        return text.find("design says hi\n") != std::string::npos &&
-               text.find("design warns\n") != std::string::npos;
-    })) << handler.text();
-}
-
-TEST_F(Control, EngineKilledDuringARunEndsItUnexpectedly) {
-    startEngine("--no-stop");
-    control->run(5);
-    ASSERT_TRUE(handler.waitFor(CaptureResumedEvent));
-    kill(transport.getProcessId(), SIGKILL);
-
-    EngineEvent ended;
-    ASSERT_TRUE(handler.waitFor(EngineTerminatedEvent, &ended));
-    EXPECT_FALSE(ended.expected);
-    EXPECT_EQ(ended.text, "Simulation engine exited with status 137 (signal 9)\n");
-    EXPECT_EQ(handler.count(NamedSimulationEvent), 0);
-
-    EXPECT_EQ(description([&] { control->run(5); }), "Simulation engine is not running");
-    EXPECT_TRUE(control->quit(false, false)); // nothing left to quit
-    control->exitSimulation();
-    control->terminate();
-    EXPECT_EQ(handler.count(EngineTerminatedEvent), 1);
-}
-
-TEST_F(Control, CrashWhileIdleIsDescribedWithItsSignal) {
-    startEngine("--crash-on bp-clear");
-    control->clearBreakpoints();
-    EngineEvent ended;
-    ASSERT_TRUE(handler.waitFor(EngineTerminatedEvent, &ended));
-    EXPECT_FALSE(ended.expected);
-    EXPECT_EQ(ended.text, "Simulation engine exited with status 139 (signal 11)\n");
-}
-
 TEST_F(Control, ASilentEngineGivesAnInterruptWithinTheLimit) {
     startEngine("--hang-on status", true);
     control->setRequestTimeout(300ms);
@@ -304,7 +243,9 @@ TEST_F(Control, ASilentEngineGivesAnInterruptWithinTheLimit) {
 
     ASSERT_TRUE(handler.waitFor(EngineHangEvent));
     EXPECT_EQ(handler.count(EngineHangEvent), 1); // once per engine, not per request
-    // The engine still answers other requests; a late answer to the lost one is ignored.
+    // The engine still answers other requests; a late answer to the lost one is ignored. (A
+    // limit a loaded machine can keep: this answer is not the one under test.)
+    control->setRequestTimeout(10000ms);
     control->vcdDumpFlush();
 }
 
@@ -321,6 +262,7 @@ TEST_F(Control, WithoutHangHandlingATimeoutDeliversNoHangEvent) {
     control->setRequestTimeout(200ms);
     EngineStatus status;
     EXPECT_THROW(control->getStatus(status), Orvex::InterruptException);
+    control->setRequestTimeout(10000ms); // a limit a loaded machine can keep
     control->vcdDumpOn(); // events queued before this answer have been delivered by now
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(handler.count(EngineHangEvent), 0);
@@ -336,24 +278,6 @@ TEST_F(Control, AskedForEndsAreExpectedTerminations) {
     ASSERT_TRUE(handler.waitFor(EngineTerminatedEvent, &ended));
     EXPECT_TRUE(ended.expected);
     EXPECT_EQ(ended.text, "Simulation engine exited with status 0\n");
-}
-
-TEST_F(Control, AcceptedQuitEndsTheEngineAsExpected) {
-    startEngine();
-    EXPECT_TRUE(control->quit(true, false));
-    EngineEvent ended;
-    ASSERT_TRUE(handler.waitFor(EngineTerminatedEvent, &ended));
-    EXPECT_TRUE(ended.expected);
-}
-
-TEST_F(Control, TerminateKillsAndReapsBeforeReturning) {
-    startEngine();
-    const int pid = transport.getProcessId();
-    control->terminate();
-    EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), -1); // reaped already
-    EngineEvent ended;
-    ASSERT_TRUE(handler.waitFor(EngineTerminatedEvent, &ended));
-    EXPECT_TRUE(ended.expected);
 }
 
 TEST_F(Control, EngineThatCannotStartEndsUnexpectedlyNamingTheProgram) {

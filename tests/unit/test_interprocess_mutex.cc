@@ -10,8 +10,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "ShellTestSupport.h"
 #include "client/LockFiles.h"
 #include "tavrin/InterProcessMutex.h"
 
@@ -24,34 +26,28 @@ namespace {
 // disturbs other runs on the machine.
 class InterProcessMutexTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/orvex-ipm-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
+    InterProcessMutexTest() {
         fs::create_directory(root_ / "runtime");
         fs::permissions(root_ / "runtime", fs::perms::owner_all);
-        fs::create_directory(root_ / "Work");
-        oldDirectory_ = fs::current_path();
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        hadRuntime_ = runtime != nullptr;
-        if (runtime) oldRuntime_ = runtime;
+        if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"))
+            oldRuntime_ = runtime;
         ::setenv("XDG_RUNTIME_DIR", (root_ / "runtime").c_str(), 1);
-        fs::current_path(root_ / "Work");
     }
-    void TearDown() override {
-        fs::current_path(oldDirectory_);
-        if (hadRuntime_)
-            ::setenv("XDG_RUNTIME_DIR", oldRuntime_.c_str(), 1);
+    ~InterProcessMutexTest() override {
+        if (oldRuntime_)
+            ::setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
         else
             ::unsetenv("XDG_RUNTIME_DIR");
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
     }
 
-    fs::path root_;
-    fs::path oldDirectory_;
-    std::string oldRuntime_;
-    bool hadRuntime_ = false;
+    Tavrin::Test::ScratchDir scratch_;
+    const fs::path root_ = scratch_.path();
+    std::optional<std::string> oldRuntime_;
+    static fs::path made(const fs::path& dir) {
+        fs::create_directories(dir);
+        return dir;
+    }
+    Tavrin::Test::WorkingDirectory inWork_{made(root_ / "Work")};
 };
 
 // A child process that runs `action`, reports its result, and holds whatever it took until

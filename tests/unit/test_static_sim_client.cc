@@ -3,11 +3,10 @@
 // unusable.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "ShellTestSupport.h"
 #include "orvex/DataReader.h"
 #include "orvex/Exceptions.h"
 #include "tavrin/SimClient.h"
@@ -18,19 +17,8 @@ namespace {
 
 class StaticSimClientTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "orvex-static-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(dir_, ignored);
-    }
-
     std::string write(const std::string& text, const std::string& name = "wave.vcd") {
-        const std::string path = (std::filesystem::path(dir_) / name).string();
+        const std::string path = scratch_.file(name);
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
@@ -45,7 +33,8 @@ protected:
         return "";
     }
 
-    std::string dir_;
+    Tavrin::Test::ScratchDir scratch_;
+    const std::string dir_ = scratch_.path().string();
 };
 
 const char* const header = "$date\n\tMon Jan 01 00:00:00 2024\n$end\n"

@@ -1,16 +1,19 @@
 // Values followed through vvp's fan-out and through VPI alike: wide and narrow regs and nets, a net driven in parts, an
-// integer, a real variable and a real net (a port), a strength-resolved net, a memory (left
-// out of VCD files, as vvp leaves it out), generate scopes, force and release of nets and
-// variables (whole, part and expression forces), several changes within one time step, a
-// loop changing narrow, wide and strength-resolved signals hundreds of times a step (with a flush
-// halfway through one such step), and changes in the very step that ends the run. ORACLE selects vvp's own $dumpvars; VCDFILE and
+// integer, a real variable and a real net (a port), a strength-resolved net, parameters, a named
+// event, a named block's variable, a memory (left out of VCD files, as vvp leaves it out),
+// generate scopes, force and release of nets and variables (whole, part and expression forces),
+// several changes within one time step, a loop changing narrow, wide and strength-resolved
+// signals hundreds of times a step (with a flush halfway through one such step), and changes in
+// the very step that ends the run. ORACLE selects vvp's own $dumpvars; VCDFILE and
 // SAIFFILE the engine's requests; REOPEN closes the SAIF file halfway and opens SAIFFILE2.
 `timescale 1ns/1ps
-module stage (input [7:0] in, input real gain, output [7:0] out);
+module stage #(parameter W = 8) (input [W-1:0] in, input real gain, output [W-1:0] out);
   assign out = gain > 0.0 ? {in[6:0], in[7]} : ~in;
 endmodule
 
 module tb;
+  parameter STEPS = 40;  // parameters are dumped once, with their values
+  event tick;            // an event is 1 at each trigger
   reg clk = 0;
   reg [7:0] a = 8'h01;
   reg [99:0] big = 100'h0;
@@ -59,7 +62,10 @@ module tb;
     end
   end
 
-  always @(posedge clk) begin
+  always @(posedge clk) begin : counting
+    reg [2:0] low_bits;  // a named block's own variable
+    low_bits = a[2:0];
+    -> tick;
     a <= a + 8'h13;
     big <= {big[98:0], ~(big[99] ^ big[60])};
     count <= count + 1;
