@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "Sha256.h"
+#include "orvex/PosixIo.h"
 
 namespace OrvexLauncher {
 
@@ -27,25 +28,16 @@ bool readFile(const std::string& path, std::string& text) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     text.clear();
-    char buffer[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
-        if (n > 0) text.append(buffer, static_cast<std::size_t>(n));
+    const bool whole = Tavrin::readToEnd(fd, text);
     ::close(fd);
-    return n == 0;
+    return whole;
 }
 
 bool writeFile(const std::string& path, const std::string& text) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return ::close(fd) == 0 && done == text.size();
+    const bool written = Tavrin::writeAll(fd, text);
+    return ::close(fd) == 0 && written;
 }
 
 bool copyFile(const std::string& from, const std::string& to) {

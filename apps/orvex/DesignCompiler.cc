@@ -4,7 +4,6 @@
 #include "DesignCompiler.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +15,8 @@
 
 #include "CompileCache.h"
 #include "Sha256.h"
+#include "orvex/PosixIo.h"
+#include "orvex/Signals.h"
 
 extern char** environ;
 
@@ -48,9 +49,7 @@ int runProgram(const std::vector<std::string>& argv, std::string& output, const 
     }
     if (pid == 0) {
         // The compiler takes Ctrl-C as usual, whatever the launcher blocks for itself.
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        Tavrin::resetSignalsForExec();
         ::dup2(fds[1], 1);
         ::dup2(fds[1], 2);
         ::execvpe(args[0], args.data(), envp.data());
@@ -60,15 +59,9 @@ int runProgram(const std::vector<std::string>& argv, std::string& output, const 
         ::_exit(127);
     }
     ::close(fds[1]);
-    char buffer[4096];
-    ssize_t n;
-    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
-        if (n > 0) output.append(buffer, static_cast<std::size_t>(n));
+    Tavrin::readToEnd(fds[0], output);
     ::close(fds[0]);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return Tavrin::shellStatus(Tavrin::waitForExit(pid));
 }
 
 std::vector<std::string> languageOptions(const CompileRequest& request) {

@@ -6,7 +6,6 @@
 #include "LineEditConsole.h"
 
 #include <editline/readline.h>
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -18,6 +17,7 @@
 
 #include "HistoryFile.h"
 #include "orvex/Exceptions.h"
+#include "orvex/PosixIo.h"
 
 namespace OrvexLauncher {
 
@@ -36,7 +36,7 @@ std::string pendingKeys;
 
 LineEditConsole::LineEditConsole(HistoryFile* history, Completer completer)
     : history_(history), completer_(std::move(completer)) {
-    if (::pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) wakePipe_[0] = wakePipe_[1] = -1;
+    wakePipe_.open();
     activeConsole = this;
     rl_catch_signals = 0;
     rl_getc_function = readKey;
@@ -53,8 +53,6 @@ LineEditConsole::LineEditConsole(HistoryFile* history, Completer completer)
 LineEditConsole::~LineEditConsole() {
     close();
     activeConsole = nullptr;
-    for (int fd : wakePipe_)
-        if (fd >= 0) ::close(fd);
 }
 
 void LineEditConsole::write(const Tavrin::StringBase& text) {
@@ -161,7 +159,7 @@ void LineEditConsole::flush() { std::fflush(stdout); }
 
 bool LineEditConsole::interruptEditing() {
     if (!editing_) return false;
-    wake(kInterrupt);
+    wakePipe_.post(kInterrupt);
     return true;
 }
 
@@ -172,13 +170,7 @@ void LineEditConsole::close() {
         closed_ = true;
         promptAsked_.notify_all();
     }
-    wake(kClose);
-}
-
-void LineEditConsole::wake(char reason) {
-    if (wakePipe_[1] < 0) return;
-    ssize_t ignored = ::write(wakePipe_[1], &reason, 1);
-    (void)ignored;
+    wakePipe_.post(kClose);
 }
 
 int LineEditConsole::readKey(FILE* stream) {
@@ -195,14 +187,11 @@ int LineEditConsole::readKey(FILE* stream) {
     LineEditConsole* self = activeConsole;
     int terminal = ::fileno(stream);
     for (;;) {
-        pollfd fds[2] = {{terminal, POLLIN, 0}, {self ? self->wakePipe_[0] : -1, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return EOF;
-        }
+        pollfd fds[2] = {{terminal, POLLIN, 0}, {self ? self->wakePipe_.readDescriptor() : -1, POLLIN, 0}};
+        if (Tavrin::pollRetrying(fds, 2, -1) < 0) return EOF;
         if (fds[1].revents & POLLIN) {
-            char reason = 0;
-            if (::read(self->wakePipe_[0], &reason, 1) == 1) {
+            const int reason = self->wakePipe_.take();
+            if (reason >= 0) {
                 if (reason == kClose) return EOF;
                 if (reason == kInterrupt) {
                     self->discardLine_ = true;
@@ -214,9 +203,9 @@ int LineEditConsole::readKey(FILE* stream) {
         }
         if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
             unsigned char key = 0;
-            ssize_t n = ::read(terminal, &key, 1);
+            ssize_t n = Tavrin::readRetrying(terminal, &key, 1);
             if (n == 1) return key;
-            if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (n < 0 && errno == EAGAIN) continue;
             return EOF;
         }
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "orvex/Signals.h"
 #include "tavrin/IConsole.h"
 
 namespace OrvexLauncher {
@@ -54,7 +55,6 @@ private:
     static int readKey(FILE* stream);
     static char** complete(const char* text, int start, int end);
     static char* nextMatch(const char* text, int state);
-    void wake(char reason);
     void eraseStatusLocked();
 
     HistoryFile* history_;
@@ -66,7 +66,7 @@ private:
     std::string prompt_;
     std::atomic<bool> editing_{false};
     std::atomic<bool> discardLine_{false};
-    int wakePipe_[2] = {-1, -1};
+    Tavrin::NotePipe wakePipe_; // why the editor was woken: Ctrl-C or the end of the session
     std::vector<std::string> matches_;
     std::mutex outputLock_; // the terminal's output and the two fields below
     bool statusShown_ = false;

@@ -3,18 +3,19 @@
 // the thread that wrote), so its handler only writes the signal number into the same wait.
 #include "SessionExit.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+
+#include "orvex/PosixIo.h"
+#include "orvex/Signals.h"
 
 namespace OrvexLauncher {
 
@@ -23,24 +24,12 @@ namespace {
 // How long a terminating signal waits for the session to end by itself.
 constexpr auto kGraceTime = std::chrono::milliseconds(1500);
 
-int brokenPipeFds[2] = {-1, -1};
+// Never freed: the detached watcher may still poll it while the process exits.
+Tavrin::NotePipe& brokenPipe = *new Tavrin::NotePipe;
 
-void onBrokenPipe(int) {
-    int saved = errno;
-    unsigned char code = SIGPIPE;
-    if (brokenPipeFds[1] >= 0) {
-        ssize_t ignored = ::write(brokenPipeFds[1], &code, 1);
-        (void)ignored;
-    }
-    errno = saved;
-}
+void onBrokenPipe(int) { brokenPipe.post(SIGPIPE); }
 
-sigset_t watchedSignals() {
-    sigset_t set;
-    sigemptyset(&set);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&set, s);
-    return set;
-}
+sigset_t watchedSignals() { return Tavrin::signalSet({SIGINT, SIGTERM, SIGHUP, SIGQUIT}); }
 
 } // namespace
 
@@ -59,31 +48,21 @@ void SessionExit::startWatcher(Handlers handlers) {
     handlers_ = std::move(handlers);
     sigset_t set = watchedSignals();
     int signalFd = ::signalfd(-1, &set, SFD_CLOEXEC);
-    if (::pipe2(brokenPipeFds, O_CLOEXEC | O_NONBLOCK) == 0) {
-        struct sigaction action {};
-        action.sa_handler = onBrokenPipe;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGPIPE, &action, nullptr);
-    }
+    if (brokenPipe.open()) Tavrin::catchSignal(SIGPIPE, onBrokenPipe);
     std::thread([this, signalFd] { watch(signalFd); }).detach();
 }
 
 void SessionExit::watch(int signalFd) {
     for (;;) {
-        pollfd fds[2] = {{signalFd, POLLIN, 0}, {brokenPipeFds[0], POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return;
-        }
+        pollfd fds[2] = {{signalFd, POLLIN, 0}, {brokenPipe.readDescriptor(), POLLIN, 0}};
+        if (Tavrin::pollRetrying(fds, 2, -1) < 0) return;
         int signal = 0;
         if (fds[0].revents & POLLIN) {
             signalfd_siginfo info {};
             if (::read(signalFd, &info, sizeof info) != sizeof info) continue;
             signal = static_cast<int>(info.ssi_signo);
         } else if (fds[1].revents & POLLIN) {
-            unsigned char code = 0;
-            while (::read(brokenPipeFds[0], &code, 1) == 1) signal = code;
+            for (int note; (note = brokenPipe.take()) >= 0;) signal = note;
         }
         if (signal == 0) continue;
         if (signal == SIGINT) {
@@ -131,19 +110,8 @@ void SessionExit::cleanUp() {
 }
 
 void SessionExit::endAsSignalled() {
-    int signal = endingSignal_;
     // Ctrl-\ ends the session without the core file its default action would leave.
-    if (signal == 0 || signal == SIGQUIT) ::_exit(128 + (signal ? signal : 0));
-    struct sigaction action {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, signal);
-    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
-    ::kill(::getpid(), signal);
-    ::_exit(128 + signal);
+    Tavrin::endAsBySignal(endingSignal_);
 }
 
 } // namespace OrvexLauncher

@@ -5,8 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "orvex/PosixIo.h"
 
 namespace OrvexLauncher {
 
@@ -102,12 +103,9 @@ bool hashFile(const std::string& path, std::string& digest) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     Sha256 sha;
-    char buffer[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))
-        if (n > 0) sha.add(buffer, static_cast<std::size_t>(n));
+    const bool whole = Tavrin::readToEnd(fd, [&sha](const char* data, std::size_t size) { sha.add(data, size); });
     ::close(fd);
-    if (n < 0) return false;
+    if (!whole) return false;
     digest = sha.hex();
     return true;
 }

@@ -24,6 +24,7 @@
 #include "WorkFolder.h"
 #include "orvex/Exceptions.h"
 #include "orvex/Platform.h"
+#include "orvex/PosixIo.h"
 #include "tavrin/SimClient.h"
 #include "tavrin/TclControl.h"
 
@@ -61,9 +62,9 @@ bool userWantsEngineEnded() {
     std::fputs("\nThe simulation engine does not answer. End it? [y/N] ", stdout);
     std::fflush(stdout);
     pollfd in = {0, POLLIN, 0};
-    if (::poll(&in, 1, 30000) <= 0) return false;
+    if (Tavrin::pollRetrying(&in, 1, 30000) <= 0) return false;
     char answer[64] = {0};
-    ssize_t n = ::read(0, answer, sizeof answer - 1);
+    ssize_t n = Tavrin::readRetrying(0, answer, sizeof answer - 1);
     return n > 0 && (answer[0] == 'y' || answer[0] == 'Y');
 }
 

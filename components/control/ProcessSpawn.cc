@@ -4,7 +4,6 @@
 #include "ProcessSpawn.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -12,6 +11,10 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "orvex/ChildProcess.h"
+#include "orvex/PosixIo.h"
+#include "orvex/Signals.h"
 
 extern char** environ;
 
@@ -82,28 +85,13 @@ void setNonBlocking(int fd) {
         fcntl(fd, F_SETFL, flags | O_NONBLOCK);
 }
 
-// Reports an errno to the parent through the exec-error pipe and ends the child.
-[[noreturn]] void failChild(int errorPipe, int error) {
-    ssize_t ignored = write(errorPipe, &error, sizeof error);
-    (void)ignored;
-    _exit(127);
-}
-
 // Runs in the child between fork and exec: async-signal-safe calls only.
 [[noreturn]] void execChild(const int sources[5], int errorPipe, int descriptorLimit,
                             char* const* paths, std::size_t pathCount, char* const* argv,
                             char* const* envp) {
     setpgid(0, 0);
 
-    // Signal state survives exec: the engine starts with nothing blocked and SIGPIPE at default,
-    // whatever the host's threads had set.
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    struct sigaction defaultAction;
-    std::memset(&defaultAction, 0, sizeof defaultAction);
-    defaultAction.sa_handler = SIG_DFL;
-    sigaction(SIGPIPE, &defaultAction, nullptr);
+    resetSignalsForExec();
 
     errorPipe = fcntl(errorPipe, F_DUPFD_CLOEXEC, ParkingDescriptor);
     if (errorPipe < 0)
@@ -112,11 +100,11 @@ void setNonBlocking(int fd) {
     for (int target = 0; target < 5; ++target) {
         parked[target] = fcntl(sources[target], F_DUPFD_CLOEXEC, ParkingDescriptor);
         if (parked[target] < 0)
-            failChild(errorPipe, errno);
+            reportExecFailure(errorPipe, errno);
     }
     for (int target = 0; target < 5; ++target)
         if (dup2(parked[target], target) < 0)
-            failChild(errorPipe, errno);
+            reportExecFailure(errorPipe, errno);
 
     // Descriptors the host opened without close-on-exec must not leak into the engine.
     if (syscall(SYS_close_range, 5U, ~0U, 4U /* CLOSE_RANGE_CLOEXEC */) != 0)
@@ -135,7 +123,7 @@ void setNonBlocking(int fd) {
             break;
         }
     }
-    failChild(errorPipe, error);
+    reportExecFailure(errorPipe, error);
 }
 
 } // namespace
@@ -203,17 +191,10 @@ bool spawnEngine(const std::vector<std::string>& arguments, SpawnedProcess& proc
     closeDescriptor(errorOutput.write);
     closeDescriptor(execError.write);
 
-    // The exec-error pipe closes on a successful exec; before that the child writes its errno.
-    int childError = 0;
-    ssize_t got;
-    do {
-        got = read(execError.read, &childError, sizeof childError);
-    } while (got < 0 && errno == EINTR);
-    closeDescriptor(execError.read);
-    if (got == static_cast<ssize_t>(sizeof childError)) {
-        int status;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+    const int childError = execFailure(execError.read);
+    execError.read = -1;
+    if (childError != 0) {
+        waitForExit(pid);
         request.close();
         record.close();
         output.close();
@@ -233,13 +214,11 @@ bool spawnEngine(const std::vector<std::string>& arguments, SpawnedProcess& proc
 }
 
 std::string describeWaitStatus(int status) {
-    if (WIFSIGNALED(status)) {
-        const int signal = WTERMSIG(status);
-        return "exited with status " + std::to_string(128 + signal) + " (signal " +
-               std::to_string(signal) + ")";
-    }
+    if (WIFSIGNALED(status))
+        return "exited with status " + std::to_string(shellStatus(status)) + " (signal " +
+               std::to_string(WTERMSIG(status)) + ")";
     if (WIFEXITED(status))
-        return "exited with status " + std::to_string(WEXITSTATUS(status));
+        return "exited with status " + std::to_string(shellStatus(status));
     return "ended";
 }
 

@@ -23,6 +23,7 @@
 #include "orvex/DataConversion.h"
 #include "orvex/Exceptions.h"
 #include "orvex/LineSplitter.h"
+#include "orvex/PosixIo.h"
 #include "orvex/SigpipeGuard.h"
 
 namespace Tavrin {
@@ -173,7 +174,7 @@ bool BoostProcessTransport::Impl::readSome(int& fd, std::string* recordBuffer,
     char buffer[65536];
     std::size_t total = 0;
     while (total < limit) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
+        const ssize_t n = readRetrying(fd, buffer, sizeof buffer);
         if (n > 0) {
             total += static_cast<std::size_t>(n);
             if (recordBuffer)
@@ -188,8 +189,6 @@ bool BoostProcessTransport::Impl::readSome(int& fd, std::string* recordBuffer,
                 return true;
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
         if (n < 0 && errno == EAGAIN)
             return true;
         if (closeAtEnd)
@@ -300,8 +299,7 @@ void BoostProcessTransport::Impl::readerLoop() {
     {
         std::lock_guard<std::mutex> lock(mutex);
         kill(-pid, SIGKILL);
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        status = waitForExit(pid);
         reaped = true;
     }
     readLock.lock();

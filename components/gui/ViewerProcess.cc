@@ -12,33 +12,15 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "orvex/ChildProcess.h"
 #include "orvex/LineSplitter.h"
+#include "orvex/PosixIo.h"
 #include "orvex/SigpipeGuard.h"
+#include "orvex/Signals.h"
 
 namespace OrvexGui {
 
 namespace {
-
-// A viewer closed by hand leaves a pipe without reader: the write fails with EPIPE, and the
-// SIGPIPE it raises (blocked here) is taken away, never delivered to the shell.
-bool writeAll(int fd, const std::string& text) {
-    Tavrin::SigpipeGuard noSigpipe;
-    const char* p = text.data();
-    std::size_t left = text.size();
-    bool ok = true;
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (!ok && errno == EPIPE) noSigpipe.consume();
-    return ok;
-}
 
 // Tcl text inside braces must keep its braces balanced; the commands we build do.
 std::string unescape(const std::string& text) {
@@ -92,7 +74,11 @@ std::string ViewerProcess::start(const std::vector<std::string>& argv) {
         return std::strerror(errno);
     }
     int report[2]; // carries the exec error back; closed by a successful exec
-    if (::pipe2(report, O_CLOEXEC) != 0) return std::strerror(errno);
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        const int error = errno;
+        for (int fd : {in[0], in[1], out[0], out[1]}) ::close(fd);
+        return std::strerror(error);
+    }
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -107,27 +93,17 @@ std::string ViewerProcess::start(const std::vector<std::string>& argv) {
         ::dup2(out[1], 1);
         const int null = ::open("/dev/null", O_WRONLY);
         if (null >= 0) ::dup2(null, 2); // GTKWave's progress notes are not ours to show
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        Tavrin::resetSignalsForExec();
         ::execvp(args[0], args.data());
-        const int error = errno;
-        if (::write(report[1], &error, sizeof error) < 0) {
-        }
-        ::_exit(127);
+        Tavrin::reportExecFailure(report[1], errno);
     }
     ::close(in[0]);
     ::close(out[1]);
     ::close(report[1]);
-    int error = 0;
-    ssize_t n;
-    while ((n = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
-    }
-    ::close(report[0]);
-    if (n == static_cast<ssize_t>(sizeof error)) {
+    if (const int error = Tavrin::execFailure(report[0])) {
         ::close(in[1]);
         ::close(out[0]);
-        ::waitpid(child, nullptr, 0);
+        Tavrin::waitForExit(child);
         return std::strerror(error);
     }
     pid_ = child;
@@ -142,8 +118,7 @@ void ViewerProcess::readLoop() {
     std::string pending;
     char chunk[8192];
     for (;;) {
-        const ssize_t n = ::read(fromViewer_, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
+        const ssize_t n = Tavrin::readRetrying(fromViewer_, chunk, sizeof chunk);
         if (n <= 0) break;
         const auto size = static_cast<std::size_t>(n);
         Tavrin::appendAndTakeLines(pending, chunk, size, [this](const std::string& line) {
@@ -168,7 +143,10 @@ std::uint64_t ViewerProcess::send(const std::string& command, bool wanted) {
     if (gone_ || toViewer_ < 0) throw std::runtime_error("the waveform window is closed");
     const std::uint64_t tag = nextTag_++;
     wanted_[tag] = wanted;
-    if (!writeAll(toViewer_, wrap(tag, command))) {
+    // A viewer closed by hand leaves a pipe without reader: the write fails, and never with a
+    // SIGPIPE delivered to the shell.
+    const std::string wrapped = wrap(tag, command);
+    if (!Tavrin::writeAllToPipe(toViewer_, wrapped.data(), wrapped.size())) {
         wanted_.erase(tag);
         throw std::runtime_error("the waveform window is closed");
     }
@@ -208,7 +186,7 @@ void ViewerProcess::reap() {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
+    Tavrin::waitForExit(pid_);
     pid_ = -1;
 }
 

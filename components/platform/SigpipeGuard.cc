@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <ctime>
 
+#include "orvex/PosixIo.h"
+
 namespace Tavrin {
 
 SigpipeGuard::SigpipeGuard() {
@@ -35,6 +37,13 @@ void SigpipeGuard::consume() {
     const struct timespec noWait = {0, 0};
     while (sigtimedwait(&pipeSignal_, nullptr, &noWait) < 0 && errno == EINTR) {
     }
+}
+
+bool writeAllToPipe(int fd, const void* data, std::size_t size) {
+    SigpipeGuard noSigpipe;
+    const bool ok = writeAll(fd, data, size);
+    if (!ok && errno == EPIPE) noSigpipe.consume();
+    return ok;
 }
 
 } // namespace Tavrin

@@ -31,6 +31,9 @@ struct PathTarget {
 /// nothing). A malformed path throws EngineError with the grammar's message; a path that names
 /// nothing gives an empty target.
 PathTarget resolvePath(const std::string& path, vpiHandle base = nullptr);
+/// As resolvePath for an absolute path, but a malformed path gives an empty target too: for the
+/// look-ups that answer "nothing there" rather than fail.
+PathTarget resolvePathOrNothing(const std::string& path);
 /// The handle of a scope or whole object named by an absolute path ("/tb/dut/q"), or null when
 /// the path names nothing or is malformed. Selects are not accepted here (see resolveValuePath
 /// in the value code and handleOfPath in the output code for those).

@@ -17,34 +17,33 @@ void checkKnown(const std::string& path, const char* what) {
     if (!designInfoKnows(path) && !handleOfPath(path)) throw EngineError(std::string(what) + ": no such object: " + path);
 }
 
-Registrar driversRequest(Orvex::Protocol::Request::Drivers, [](const Args& args) {
-    expectArgs(args, 1, "drivers");
-    checkKnown(args[0], "drivers");
+namespace Field = Orvex::Protocol::Field;
+
+// The drivers or the loads of one object, one tuple each; a load also says which of the
+// reader's inputs it is. `what` is the request word and the result's list field alike.
+Value connections(const Args& args, const char* what, const char* entryField, bool withIndex,
+                  std::vector<Connection> (*find)(const std::string&)) {
+    expectArgs(args, 1, what);
+    checkKnown(args[0], what);
     Value list = Value::list();
-    for (const Connection& c : driversOf(args[0])) {
+    for (const Connection& c : find(args[0])) {
         Value item = Value::tuple();
-        item.add("object", args[0]).add("driver", c.path).add("kind", c.kind).add("text", c.text);
-        item.add("file", c.file).add("line", c.line);
+        item.add(Field::Object, args[0]).add(entryField, c.path).add(Field::Kind, c.kind);
+        if (withIndex) item.add(Field::Index, c.index);
+        item.add(Field::Text, c.text).add(Field::File, c.file).add(Field::Line, c.line);
         list.push(std::move(item));
     }
     Value result = Value::tuple();
-    result.add("drivers", std::move(list));
+    result.add(what, std::move(list));
     return result;
+}
+
+Registrar driversRequest(Orvex::Protocol::Request::Drivers, [](const Args& args) {
+    return connections(args, Field::Drivers, Field::Driver, false, driversOf);
 });
 
 Registrar loadsRequest(Orvex::Protocol::Request::Loads, [](const Args& args) {
-    expectArgs(args, 1, "loads");
-    checkKnown(args[0], "loads");
-    Value list = Value::list();
-    for (const Connection& c : loadsOf(args[0])) {
-        Value item = Value::tuple();
-        item.add("object", args[0]).add("load", c.path).add("kind", c.kind).add("index", c.index);
-        item.add("text", c.text).add("file", c.file).add("line", c.line);
-        list.push(std::move(item));
-    }
-    Value result = Value::tuple();
-    result.add("loads", std::move(list));
-    return result;
+    return connections(args, Field::Loads, Field::Load, true, loadsOf);
 });
 
 } // namespace

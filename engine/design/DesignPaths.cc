@@ -101,13 +101,16 @@ PathTarget resolvePath(const std::string& path, vpiHandle base) {
     return target;
 }
 
-vpiHandle lookupPath(const std::string& path) {
-    PathTarget target;
+PathTarget resolvePathOrNothing(const std::string& path) {
     try {
-        target = resolvePath(path);
+        return resolvePath(path);
     } catch (const EngineError&) {
-        return nullptr;
+        return PathTarget();
     }
+}
+
+vpiHandle lookupPath(const std::string& path) {
+    const PathTarget target = resolvePathOrNothing(path);
     if (target.object) return target.selects.empty() ? target.object : nullptr;
     return target.scope;
 }

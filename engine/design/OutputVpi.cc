@@ -21,12 +21,7 @@ std::vector<vpiHandle> collect(PLI_INT32 type, vpiHandle ref) {
 } // namespace
 
 vpiHandle handleOfPath(const std::string& path) {
-    PathTarget target;
-    try {
-        target = resolvePath(path);
-    } catch (const EngineError&) {
-        return nullptr;
-    }
+    const PathTarget target = resolvePathOrNothing(path);
     if (!target.object) return target.scope;
     if (target.selects.empty()) return target.object;
     // One index of an array names its word; other selects name no handle of their own.

@@ -13,6 +13,7 @@
 #include "RestartState.h"
 #include "Session.h"
 #include "Wire.h"
+#include "orvex/PosixIo.h"
 
 namespace OrvexEngine {
 
@@ -20,29 +21,6 @@ namespace {
 constexpr int kRestartStatus = 75; // a child's exit status that asks the keeper for a fresh child
 int handOverFd = -1;
 
-std::string readAll(int fd) {
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return text;
-}
-
-void writeAll(int fd, const std::string& text) {
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-}
 } // namespace
 
 std::string encodeHandOver(const ChildStart& start) {
@@ -90,18 +68,17 @@ ChildStart keepSnapshot() {
             return next;
         }
         close(pipeFds[1]);
-        std::string handOver = readAll(pipeFds[0]);
+        std::string handOver;
+        Tavrin::readToEnd(pipeFds[0], handOver);
         close(pipeFds[0]);
-        int status = 0;
-        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
+        const int status = Tavrin::waitForExit(child);
         if (WIFEXITED(status) && WEXITSTATUS(status) == kRestartStatus) {
             int generation = next.generation + 1;
             next = decodeHandOver(handOver);
             next.generation = generation;
             continue;
         }
-        _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+        _exit(Tavrin::shellStatus(status));
     }
 }
 
@@ -109,7 +86,7 @@ void restartFromSnapshot() {
     ChildStart state;
     state.pending = Wire::stopReader(state.partial);
     state.replay = restartStateLines();
-    writeAll(handOverFd, encodeHandOver(state));
+    Tavrin::writeAll(handOverFd, encodeHandOver(state));
     endEngine(kRestartStatus);
 }
 

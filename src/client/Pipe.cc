@@ -13,8 +13,9 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "orvex/SigpipeGuard.h"
 #include "orvex/Exceptions.h"
+#include "orvex/PosixIo.h"
+#include "orvex/SigpipeGuard.h"
 
 namespace Tavrin {
 
@@ -80,18 +81,14 @@ bool Pipe::read(char* buffer, int size, int& count) {
         // Once shut down, hand out what is already there, then report the end.
         bool stopping = shutDownRequested_;
         struct pollfd watch[2] = {{fd, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-        int ready = ::poll(watch, stopping ? 1 : 2, stopping ? 0 : kSliceMs);
-        if (ready < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
+        if (pollRetrying(watch, stopping ? 1 : 2, stopping ? 0 : kSliceMs) < 0) return false;
         if (watch[0].revents & (POLLIN | POLLHUP)) {
-            ssize_t n = ::read(fd, buffer, static_cast<size_t>(size));
+            ssize_t n = readRetrying(fd, buffer, static_cast<size_t>(size));
             if (n >= 0) {
                 count = static_cast<int>(n);
                 return true;
             }
-            if (errno == EINTR || errno == EAGAIN) continue;
+            if (errno == EAGAIN) continue;
             return false;
         }
         if (watch[0].revents & (POLLERR | POLLNVAL)) return false;
@@ -103,8 +100,7 @@ bool Pipe::read(char* buffer, int size, int& count) {
 // 1: the descriptor can take a write (or will fail at once); 0: look at the flags again; -1: error.
 int Pipe::waitWritable(int fd) {
     struct pollfd watch[2] = {{fd, POLLOUT, 0}, {wakeFd_, POLLIN, 0}};
-    int ready = ::poll(watch, 2, kSliceMs);
-    if (ready < 0) return errno == EINTR ? 0 : -1;
+    if (pollRetrying(watch, 2, kSliceMs) < 0) return -1;
     return watch[0].revents != 0 ? 1 : 0;
 }
 

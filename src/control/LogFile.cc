@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "orvex/PosixIo.h"
+
 namespace Tavrin {
 
 namespace {
@@ -52,18 +54,11 @@ void LogFile::flush() {
 
 void LogFile::writeOut(const char* data, std::size_t size) {
     if (fd_ < 0 || failed_) return;
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            // Once a write has failed the log has a hole; later lines are not written, so the
-            // file never pretends to be whole.
-            failed_ = true;
-            error_ = n < 0 ? std::strerror(errno) : "nothing could be written";
-            return;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
+    if (!writeAll(fd_, data, size)) {
+        // Once a write has failed the log has a hole; later lines are not written, so the file
+        // never pretends to be whole.
+        failed_ = true;
+        error_ = errno != 0 ? std::strerror(errno) : "nothing could be written";
     }
 }
 

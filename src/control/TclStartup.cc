@@ -11,6 +11,7 @@
 #include "TclControlImpl.h"
 #include "commands/CommandTable.h"
 #include "orvex/Platform.h"
+#include "orvex/PosixIo.h"
 #include "tavrin/HelpInstance.h"
 
 namespace Tavrin {
@@ -70,7 +71,7 @@ int consoleClose(ClientData, Tcl_Interp*) { return 0; }
 // Whether typed bytes are waiting in the pipe already.
 bool inputWaiting(int fd) {
     pollfd entry = {fd, POLLIN, 0};
-    return ::poll(&entry, 1, 0) > 0;
+    return pollRetrying(&entry, 1, 0) > 0;
 }
 
 int consoleInput(ClientData data, char* buffer, int size, int* errorCode) {

@@ -54,18 +54,6 @@ public:
 
 /// `bp del <index> [<index>...]`: removes breakpoints by the indices `bp list` shows, in the
 /// order typed, stopping at the first the engine refuses.
-class bpDelCommand : public TclSubCommand {
-public:
-    bpDelCommand(const TclCommandBase* parent, TclControlInterface* tcl);
-    static StringBase getSubCommandName() { return "del"; }
-    StringBase getName() const override { return getSubCommandName(); }
-    StringBase usage() const override;
-    StringBase help() const override;
-    void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;
-    void doCommand() override;
-
-private:
-    std::vector<int> indices;
-};
+ORVEX_SUBCOMMAND_WITH_FIELDS(bpDelCommand, "del", std::vector<int> indices;);
 
 } // namespace Tavrin

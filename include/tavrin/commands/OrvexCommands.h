@@ -139,35 +139,15 @@ ORVEX_SUBCOMMAND(orvexConditionListCommand, "list");
 
 /// `orvex condition add {<expression>} {<command>} [-label <label>] [-radix <type>]`: hands
 /// the expression to the engine and keeps the script to run when the engine reports it met.
-class orvexConditionAddCommand : public TclSubCommand {
-public:
-    orvexConditionAddCommand(const TclCommandBase* parent, TclControlInterface* tcl);
-    static StringBase getSubCommandName() { return "add"; }
-    StringBase getName() const override { return getSubCommandName(); }
-    StringBase usage() const override;
-    StringBase help() const override;
-    void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;
-    void doCommand() override;
-
-private:
+ORVEX_SUBCOMMAND_WITH_FIELDS(orvexConditionAddCommand, "add",
     TclCondition condition; // everything but the id, which the engine assigns
     bool expressionGiven = false;
     bool scriptGiven = false;
-};
+);
 
 /// `orvex condition remove <-label <labels> | -index <ids> | -all>`: removes conditions from
 /// the engine and their scripts from the condition-script table.
-class orvexConditionRemoveCommand : public TclSubCommand {
-public:
-    orvexConditionRemoveCommand(const TclCommandBase* parent, TclControlInterface* tcl);
-    static StringBase getSubCommandName() { return "remove"; }
-    StringBase getName() const override { return getSubCommandName(); }
-    StringBase usage() const override;
-    StringBase help() const override;
-    void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;
-    void doCommand() override;
-
-private:
+ORVEX_SUBCOMMAND_WITH_FIELDS(orvexConditionRemoveCommand, "remove",
     // Splits a Tcl list; a malformed list fails with Tcl's message left in the result.
     std::vector<std::string> splitList(const StringBase& list) const;
 
@@ -177,21 +157,13 @@ private:
     bool indicesGiven = false;
     StringBase labels;
     StringBase indices;
-};
+);
 
 // ---- forces ----
 
 /// `orvex force add <name> <value> [options]`: forces an object to a value, or to a sequence
 /// of values at time offsets, optionally repeated and cancelled later.
-class orvexForceAddCommand : public TclSubCommand {
-public:
-    orvexForceAddCommand(const TclCommandBase* parent, TclControlInterface* tcl);
-    static StringBase getSubCommandName() { return "add"; }
-    StringBase getName() const override { return getSubCommandName(); }
-    StringBase usage() const override;
-    StringBase help() const override;
-    void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;
-    void doCommand() override;
+ORVEX_SUBCOMMAND_CLASS(orvexForceAddCommand, TclSubCommand, "add", ORVEX_PARSE_AND_DO
 
     /// Reads the arguments after `add` into the object name and the force criteria. Values of
     /// "-value" groups start in `radix`; times without a unit are in `userUnit`. Throws the
@@ -202,21 +174,9 @@ public:
 private:
     StringBase name;
     ForceCriteria criteria;
-};
+);
 
 /// `orvex force remove <name>`: lifts the force on an object.
-class orvexForceRemoveCommand : public TclSubCommand {
-public:
-    orvexForceRemoveCommand(const TclCommandBase* parent, TclControlInterface* tcl);
-    static StringBase getSubCommandName() { return "remove"; }
-    StringBase getName() const override { return getSubCommandName(); }
-    StringBase usage() const override;
-    StringBase help() const override;
-    void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;
-    void doCommand() override;
-
-private:
-    StringBase name;
-};
+ORVEX_SUBCOMMAND_WITH_FIELDS(orvexForceRemoveCommand, "remove", StringBase name;);
 
 } // namespace Tavrin

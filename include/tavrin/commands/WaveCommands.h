@@ -86,19 +86,9 @@ ORVEX_DERIVED_SUBCOMMAND(virtualbusAddCommand, WaveContainerAddCommand, "add");
 /// `marker add`.
 ORVEX_TOP_LEVEL_COMMAND(markerCommand, "marker");
 /// `marker add <time>`: places a time marker in the window.
-class markerAddCommand : public TclSubCommand {
-public:
-    markerAddCommand(const TclCommandBase* parent, TclControlInterface* tcl);
-    static StringBase getSubCommandName() { return "add"; }
-    StringBase getName() const override { return getSubCommandName(); }
-    StringBase usage() const override;
-    StringBase help() const override;
-    void parse(Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) override;
-    void doCommand() override;
-
-private:
+ORVEX_SUBCOMMAND_WITH_FIELDS(markerAddCommand, "add",
     std::int64_t time = 0; // femtoseconds
-};
+);
 
 /// `wcfg <new | open | save | select>`.
 ORVEX_TOP_LEVEL_COMMAND(wcfgCommand, "wcfg");

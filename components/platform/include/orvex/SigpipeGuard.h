@@ -5,6 +5,8 @@
 
 #include <signal.h>
 
+#include <cstddef>
+
 namespace Tavrin {
 
 /// While alive, SIGPIPE is blocked in the calling thread. After a write failed with EPIPE, call
@@ -26,5 +28,9 @@ private:
     bool wasPending_ = false;
     bool consumed_ = false;
 };
+
+/// Writes all of `size` bytes to a blocking pipe under a SigpipeGuard: false, with errno EPIPE,
+/// when its reader has gone, and no SIGPIPE delivered for it.
+bool writeAllToPipe(int fd, const void* data, std::size_t size);
 
 } // namespace Tavrin
