@@ -14,7 +14,24 @@ namespace VvpInternals {
 
 namespace {
 
-std::uint64_t (*simulationTime)() = nullptr;
+std::uint64_t (*simulationTimeCall)() = nullptr;
+// vvp's time word itself, read where its accessor is the one-load function it is in 11.0: a tap
+// reads the time on every change, and a call there costs a fifth of the tap.
+const std::uint64_t* simulationTimeWord = nullptr;
+
+inline std::uint64_t simulationTime() {
+    return simulationTimeWord ? *simulationTimeWord : simulationTimeCall();
+}
+
+// `mov disp32(%rip), %rax; ret`: the address of the word the function returns, or nullptr.
+const std::uint64_t* loadedWord(const void* function) {
+    const auto* code = static_cast<const unsigned char*>(function);
+    static const unsigned char prefix[] = {0x48, 0x8b, 0x05};
+    if (std::memcmp(code, prefix, sizeof prefix) != 0 || code[7] != 0xc3) return nullptr;
+    std::int32_t displacement;
+    std::memcpy(&displacement, code + 3, sizeof displacement);
+    return reinterpret_cast<const std::uint64_t*>(code + 7 + displacement);
+}
 bool started = false;
 
 const void* decConstVtable = nullptr;
@@ -50,6 +67,34 @@ int strengthChecks = 64;
 bool strengthsTrusted = true;
 
 
+// Taps out of the fan-out until the current step ends (Tap::rest), and whether the end of the
+// step is already asked for.
+std::vector<Tap*> resting;
+bool wakeScheduled = false;
+
+PLI_INT32 stepEnded(p_cb_data) {
+    wakeScheduled = false;
+    wakeResting();
+    return 0;
+}
+
+// Takes `self` out of the fan-out list starting at `source->out`; its own link stays, for a
+// propagation that reached it still walks on to the rest.
+void unlink(NetNode* source, NetPtr self, NetPtr next) {
+    if (source->out == self) {
+        source->out = next;
+        return;
+    }
+    for (NetPtr cur = source->out; cur != NoPort;) {
+        NetPtr& link = nodeOf(cur)->port[portOf(cur)];
+        if (link == self) {
+            link = next;
+            return;
+        }
+        cur = link;
+    }
+}
+
 std::vector<Tap*>& retired() {
     static auto* taps = new std::vector<Tap*>; // kept for the whole run, never freed
     return *taps;
@@ -61,8 +106,8 @@ bool startTaps(std::string& why) {
     if (started) return true;
     void* self = dlopen(nullptr, RTLD_NOW);
     auto find = [self](const char* name) { return self ? dlsym(self, name) : nullptr; };
-    simulationTime = reinterpret_cast<std::uint64_t (*)()>(find("_Z16schedule_simtimev"));
-    if (!simulationTime) {
+    simulationTimeCall = reinterpret_cast<std::uint64_t (*)()>(find("_Z16schedule_simtimev"));
+    if (!simulationTimeCall) {
         why = "no schedule_simtime";
         return false;
     }
@@ -113,6 +158,8 @@ bool startTaps(std::string& why) {
             return false;
         }
     }
+    simulationTimeWord = loadedWord(reinterpret_cast<const void*>(simulationTimeCall));
+    if (simulationTimeWord && *simulationTimeWord != simulationTimeCall()) simulationTimeWord = nullptr;
     started = true;
     return true;
 }
@@ -149,7 +196,12 @@ Tap* attachTap(vpiHandle signal, TapListener* listener, std::size_t id) {
     tap->width_ = width;
     tap->real_ = real;
     tap->words_.assign(static_cast<std::size_t>(width + 31) / 32, VecWord{0, 0});
+    tap->small_ = !real && width <= 64;
+    tap->mask_ = width >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << width) - 1;
     tap->readBack(); // the value now, silently: no listener yet
+    tap->firstChangeOnly_ = listener && listener->firstChangeOnly();
+    // Reading a value back through VPI costs about what a few dozen changes cost per bit.
+    tap->restAfter_ = 16 + static_cast<unsigned>(width);
     tap->listener_ = listener;
     tap->node_.fun = tap;
     tap->node_.port[0] = node->out;
@@ -159,24 +211,46 @@ Tap* attachTap(vpiHandle signal, TapListener* listener, std::size_t id) {
 
 void detachTap(Tap* tap) {
     if (!tap || !tap->listener_) return;
-    const NetPtr self = reinterpret_cast<NetPtr>(&tap->node_);
-    NetNode* source = tap->source_;
-    if (source->out == self) {
-        source->out = tap->node_.port[0];
-    } else {
-        for (NetPtr cur = source->out; cur != NoPort;) {
-            NetNode* n = nodeOf(cur);
-            NetPtr& next = n->port[portOf(cur)];
-            if (next == self) {
-                next = tap->node_.port[0];
-                break;
-            }
-            cur = next;
-        }
-    }
-    // port[0] stays: a propagation that reached this node still walks on to the rest.
+    if (!tap->resting_) unlink(tap->source_, reinterpret_cast<NetPtr>(&tap->node_), tap->node_.port[0]);
+    tap->resting_ = false; // dropped from `resting` when the step ends
     tap->listener_ = nullptr;
     retired().push_back(tap);
+}
+
+void Tap::rest() {
+    if (resting_) return;
+    unlink(source_, reinterpret_cast<NetPtr>(&node_), node_.port[0]);
+    resting_ = true;
+    rawValid_ = false;
+    resting.push_back(this);
+    if (wakeScheduled) return;
+    static s_vpi_time now = {vpiSimTime, 0, 0, 0.0};
+    s_cb_data cb = {};
+    cb.reason = cbReadOnlySynch;
+    cb.cb_rtn = stepEnded;
+    cb.time = &now;
+    if (vpiHandle handle = vpi_register_cb(&cb)) {
+        vpi_free_object(handle);
+        wakeScheduled = true;
+    }
+}
+
+void Tap::wake() {
+    resting_ = false;
+    node_.port[0] = source_->out;
+    source_->out = reinterpret_cast<NetPtr>(&node_);
+    TapListener* listener = listener_;
+    listener_ = nullptr; // silently: the listener was told of this step's change already
+    readBack();
+    listener_ = listener;
+}
+
+void wakeResting() {
+    // A tap woken early (its value asked for) or detached is no longer resting.
+    std::vector<Tap*> taps;
+    taps.swap(resting);
+    for (Tap* tap : taps)
+        if (tap->resting_) tap->wake();
 }
 
 std::uint32_t Tap::usedBits(std::size_t word) const {
@@ -185,23 +259,63 @@ std::uint32_t Tap::usedBits(std::size_t word) const {
 }
 
 void Tap::take(const VecWord* fresh) {
+    // Most changes are a word or two: copied in place rather than through a library call.
+    const std::size_t count = words_.size();
+    rawValid_ = false;
     if (!listener_) {
-        std::memcpy(words_.data(), fresh, words_.size() * sizeof(VecWord));
+        for (std::size_t i = 0; i < count; ++i) words_[i] = fresh[i];
         return;
     }
     const std::uint64_t now = simulationTime();
+    if (firstChangeOnly_) {
+        // A loop changes its variables many times a step; only the first change is news.
+        if (now == notedStep_ && ++repeats_ >= restAfter_) return rest();
+        if (now != notedStep_) {
+            listener_->tapChanging(*this, now);
+            notedStep_ = now;
+            repeats_ = 0;
+        }
+        for (std::size_t i = 0; i < count; ++i) words_[i] = fresh[i];
+        return;
+    }
     listener_->tapChanging(*this, now);
-    std::memcpy(words_.data(), fresh, words_.size() * sizeof(VecWord));
+    for (std::size_t i = 0; i < count; ++i) words_[i] = fresh[i];
     if (listener_) listener_->tapChanged(*this, now);
 }
 
 void Tap::recvVec4(const void*, const Vector4& bits, void*) {
     if (!listener_) return;
+    if (small_ && bits.size == static_cast<unsigned>(width_) && !rawPending_) {
+        // The common case, kept short: it runs for every change of every tapped variable.
+        const std::uint64_t aval = bits.aValue & mask_, bval = bits.bValue & mask_;
+        VecWord* const w = words_.data();
+        const VecWord low{static_cast<std::uint32_t>(aval), static_cast<std::uint32_t>(bval)};
+        const VecWord high{static_cast<std::uint32_t>(aval >> 32), static_cast<std::uint32_t>(bval >> 32)};
+        const bool wide = width_ > 32;
+        if (low.aval == w[0].aval && low.bval == w[0].bval &&
+            (!wide || (high.aval == w[1].aval && high.bval == w[1].bval)))
+            return;
+        if (firstChangeOnly_ && simulationTimeWord && *simulationTimeWord == notedStep_ && repeats_ + 1 < restAfter_) {
+            ++repeats_;
+            w[0] = low;
+            if (wide) w[1] = high;
+            rawValid_ = false;
+            return;
+        }
+        return takeSmall(aval, bval);
+    }
     if (real_ || bits.size != static_cast<unsigned>(width_)) return readBack();
     takeWhole(bits.a(), bits.b());
 }
 
+void Tap::takeSmall(std::uint64_t aval, std::uint64_t bval) {
+    const VecWord fresh[2] = {{static_cast<std::uint32_t>(aval), static_cast<std::uint32_t>(bval)},
+                              {static_cast<std::uint32_t>(aval >> 32), static_cast<std::uint32_t>(bval >> 32)}};
+    take(fresh);
+}
+
 void Tap::takeWhole(const std::uint64_t* a, const std::uint64_t* b) {
+    if (rawPending_) decodePending();
     const std::size_t count = words_.size();
     if (count <= 2) {
         // Up to 64 bits, the common case: one vvp word, compared without a copy.
@@ -215,19 +329,24 @@ void Tap::takeWhole(const std::uint64_t* a, const std::uint64_t* b) {
         return take(fresh);
     }
     fresh_.resize(count);
+    toWords(a, b, fresh_.data());
     std::uint32_t diff = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const unsigned shift = (i & 1) * 32;
-        const std::uint32_t mask = usedBits(i);
-        const std::uint32_t aval = static_cast<std::uint32_t>(a[i / 2] >> shift) & mask;
-        const std::uint32_t bval = static_cast<std::uint32_t>(b[i / 2] >> shift) & mask;
-        fresh_[i] = VecWord{aval, bval};
-        diff |= (aval ^ words_[i].aval) | (bval ^ words_[i].bval);
-    }
+    for (std::size_t i = 0; i < count; ++i)
+        diff |= (fresh_[i].aval ^ words_[i].aval) | (fresh_[i].bval ^ words_[i].bval);
     if (diff) take(fresh_.data());
 }
 
+void Tap::toWords(const std::uint64_t* a, const std::uint64_t* b, VecWord* out) const {
+    for (std::size_t i = 0; i < words_.size(); ++i) {
+        const unsigned shift = (i & 1) * 32;
+        const std::uint32_t mask = usedBits(i);
+        out[i] = VecWord{static_cast<std::uint32_t>(a[i / 2] >> shift) & mask,
+                         static_cast<std::uint32_t>(b[i / 2] >> shift) & mask};
+    }
+}
+
 void Tap::readBack() {
+    if (rawPending_) decodePending();
     s_vpi_value value;
     if (real_) {
         value.format = vpiRealVal;
@@ -262,6 +381,12 @@ void Tap::recvReal(const void*, double value, void*) {
         return;
     }
     const std::uint64_t now = simulationTime();
+    if (firstChangeOnly_) {
+        if (now != notedStep_) listener_->tapChanging(*this, now);
+        notedStep_ = now;
+        realValue_ = value;
+        return;
+    }
     listener_->tapChanging(*this, now);
     realValue_ = value;
     if (listener_) listener_->tapChanged(*this, now);
@@ -270,8 +395,18 @@ void Tap::recvReal(const void*, double value, void*) {
 // Longs do not reach the signals taps are put on; should one come, the value is read back.
 void Tap::recvVec8(const void*, const Vector8& bits) {
     if (!listener_) return;
-    if (real_ || bits.size != static_cast<unsigned>(width_) || !decode(bits)) return readBack();
+    if (real_ || bits.size != static_cast<unsigned>(width_)) return readBack();
+    const unsigned char* bytes = bits.data();
+    if (rawValid_ && std::memcmp(raw_.data(), bytes, bits.size) == 0) return;
+    if (rawValid_ && firstChangeOnly_ && strengthChecks == 0 && strengthsTrusted && simulationTime() == notedStep_) {
+        std::memcpy(raw_.data(), bytes, bits.size);
+        rawPending_ = true;
+        return;
+    }
+    if (!decode(bits)) return readBack();
     takeWhole(strengthA_.data(), strengthB_.data());
+    raw_.assign(bytes, bytes + bits.size);
+    rawValid_ = true;
 }
 void Tap::recvLong(const void*, long) {
     if (listener_) readBack();
@@ -286,6 +421,7 @@ void Tap::recvVec4Part(const void*, const Vector4& bits, unsigned base, unsigned
 }
 
 void Tap::takePart(const std::uint64_t* a, const std::uint64_t* b, unsigned base, unsigned width) {
+    if (rawPending_) decodePending();
     fresh_ = words_;
     for (unsigned done = 0; done < width; done += 32) {
         const unsigned count = width - done < 32 ? width - done : 32;
@@ -312,28 +448,21 @@ void Tap::recvVec8Part(const void*, const Vector8& bits, unsigned base, unsigned
     takePart(strengthA_.data(), strengthB_.data(), base, width);
 }
 
+void Tap::decodePending() {
+    rawPending_ = false;
+    const std::size_t words = (raw_.size() + 63) / 64;
+    strengthA_.resize(words);
+    strengthB_.resize(words);
+    strengthWords(raw_.data(), static_cast<unsigned>(raw_.size()), strengthA_.data(), strengthB_.data());
+    toWords(strengthA_.data(), strengthB_.data(), words_.data());
+}
+
 bool Tap::decode(const Vector8& bits) {
     if (!strengthsTrusted) return false;
     const std::size_t words = (bits.size + 63) / 64;
-    strengthA_.assign(words, 0);
-    strengthB_.assign(words, 0);
-    const unsigned char* bytes = bits.data();
-    unsigned i = 0;
-    for (; i + 8 <= bits.size; i += 8) {
-        std::uint64_t a, b;
-        strengthPairs(bytes + i, a, b);
-        strengthA_[i / 64] |= a << (i % 64);
-        strengthB_[i / 64] |= b << (i % 64);
-    }
-    if (i < bits.size) {
-        unsigned char tail[8] = {};
-        std::memcpy(tail, bytes + i, bits.size - i);
-        std::uint64_t a, b;
-        strengthPairs(tail, a, b);
-        const std::uint64_t used = (std::uint64_t(1) << (bits.size - i)) - 1;
-        strengthA_[i / 64] |= (a & used) << (i % 64);
-        strengthB_[i / 64] |= (b & used) << (i % 64);
-    }
+    strengthA_.resize(words);
+    strengthB_.resize(words);
+    strengthWords(bits.data(), bits.size, strengthA_.data(), strengthB_.data());
     if (strengthChecks == 0) return true;
     // The first values decoded are checked against what VPI reads (the filter has already taken
     // them when the value is whole); one difference and strengths are always read back.

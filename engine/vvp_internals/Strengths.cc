@@ -22,5 +22,26 @@ void strengthPairs(const unsigned char* bytes, std::uint64_t& a, std::uint64_t& 
     b = (((driven ^ Low) | x) * Gather) >> 56;
 }
 
+void strengthWords(const unsigned char* bytes, unsigned size, std::uint64_t* a, std::uint64_t* b) {
+    const unsigned words = (size + 63) / 64;
+    for (unsigned w = 0; w < words; ++w) a[w] = b[w] = 0;
+    unsigned i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t pa, pb;
+        strengthPairs(bytes + i, pa, pb);
+        a[i / 64] |= pa << (i % 64);
+        b[i / 64] |= pb << (i % 64);
+    }
+    if (i < size) {
+        unsigned char tail[8] = {};
+        std::memcpy(tail, bytes + i, size - i);
+        std::uint64_t pa, pb;
+        strengthPairs(tail, pa, pb);
+        const std::uint64_t used = (std::uint64_t(1) << (size - i)) - 1;
+        a[i / 64] |= (pa & used) << (i % 64);
+        b[i / 64] |= (pb & used) << (i % 64);
+    }
+}
+
 } // namespace VvpInternals
 } // namespace OrvexEngine

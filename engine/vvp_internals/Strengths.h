@@ -12,5 +12,9 @@ namespace VvpInternals {
 /// neither 0x80 nor 0x08 is set, 1 when both are, x when one is (vvp_scalar_t::value).
 void strengthPairs(const unsigned char* bytes, std::uint64_t& a, std::uint64_t& b);
 
+/// The a and b words of the `size` strength bytes at `bytes`, bit i of the value in bit i % 64 of
+/// word i / 64; bits above `size` are 0. `a` and `b` hold (size + 63) / 64 words each.
+void strengthWords(const unsigned char* bytes, unsigned size, std::uint64_t* a, std::uint64_t* b);
+
 } // namespace VvpInternals
 } // namespace OrvexEngine

@@ -350,8 +350,7 @@ void VcdWriter::commit() {
     limitReached_ = false;
     if (mode_ == Mode::Assembled) {
         // Changes seen before the start are covered by the $dumpvars values.
-        for (std::size_t i : dirty_) vars_[i]->dirty = false;
-        dirty_.clear();
+        clearDirty();
     }
     if (mode_ == Mode::Streaming) {
         std::string values;
@@ -435,7 +434,7 @@ void VcdWriter::writeTime(std::uint64_t ticks) {
 }
 
 void VcdWriter::writeValue(const Var& var) {
-    if (const VvpInternals::Tap* tap = var.tap) {
+    if (VvpInternals::Tap* tap = var.tap) {
         if (var.kind == VarKind::Real) appendReal(buffer_, tap->realValue());
         else if (var.kind == VarKind::Scalar) buffer_ += bitChar(tap->words(), 0);
         else appendVectorBits(buffer_, tap->words(), var.width);
@@ -509,8 +508,7 @@ void VcdWriter::markChanged(std::size_t index) {
 }
 
 void VcdWriter::tapChanging(VvpInternals::Tap& tap, std::uint64_t now) {
-    // Changed again in the same time step: nothing more to note (the common case in loops).
-    if (now == dirtyTime_ && vars_[tap.id()]->dirty) return;
+    // Only the first change of a variable in a time step comes here (firstChangeOnly).
     if (!enabled_ || limitReached_) return;
     noteChange(tap.id(), now);
 }
@@ -563,15 +561,22 @@ void VcdWriter::writeChanges() {
         buffer_ += "$comment Dump limit reached $end\n";
     }
     if (limitReached_) {
-        for (std::size_t i : dirty_) vars_[i]->dirty = false;
-        dirty_.clear();
+        clearDirty();
         return;
     }
     writeTime(timeWritten_ && dirtyTime_ < lastTime_ ? lastTime_ : dirtyTime_);
     for (std::size_t i : dirty_) {
+        const Var& var = *vars_[i];
+        if (var.active) writeValue(var);
+    }
+    clearDirty();
+}
+
+void VcdWriter::clearDirty() {
+    for (std::size_t i : dirty_) {
         Var& var = *vars_[i];
         var.dirty = false;
-        if (var.active) writeValue(var);
+        if (var.tap) var.tap->renotify();
     }
     dirty_.clear();
 }
@@ -643,8 +648,7 @@ void VcdWriter::on() {
         commit();
         return;
     }
-    for (std::size_t i : dirty_) vars_[i]->dirty = false;
-    dirty_.clear();
+    clearDirty();
     writeTime(simTicks());
     writeAllValues("$dumpon");
 }

@@ -75,6 +75,7 @@ public:
     /// Called by the value taps.
     void tapChanging(VvpInternals::Tap& tap, std::uint64_t now) override;
     void tapChanged(VvpInternals::Tap&, std::uint64_t) override {}
+    bool firstChangeOnly() const override { return true; }
 
     struct Var;
 
@@ -93,6 +94,8 @@ private:
     void writeX(const Var& var);
     void writeAllValues(const char* section);
     void writeChanges();
+    /// Forgets the changes noted (a tapped variable is then told of its next change again).
+    void clearDirty();
     void scheduleEndOfStep();
     /// Marks a variable changed during the time step `now`.
     void noteChange(std::size_t var, std::uint64_t now);

@@ -1,9 +1,10 @@
 // Values followed through vvp's fan-out and through VPI alike: wide and narrow regs and nets, a net driven in parts, an
 // integer, a real variable and a real net (a port), a strength-resolved net, parameters, a named
-// event, a named block's variable, a memory (left
-// out of VCD files, as vvp leaves it out), generate scopes, force and release of nets and
-// variables (whole, part and expression forces), several changes within one time step, and
-// changes in the very step that ends the run. ORACLE selects vvp's own $dumpvars; VCDFILE and
+// event, a named block's variable, a memory (left out of VCD files, as vvp leaves it out),
+// generate scopes, force and release of nets and variables (whole, part and expression forces),
+// several changes within one time step, a loop changing narrow, wide and strength-resolved
+// signals hundreds of times a step (with a flush halfway through one such step), and changes in
+// the very step that ends the run. ORACLE selects vvp's own $dumpvars; VCDFILE and
 // SAIFFILE the engine's requests; REOPEN closes the SAIF file halfway and opens SAIFFILE2.
 `timescale 1ns/1ps
 module stage #(parameter W = 8) (input [W-1:0] in, input real gain, output [W-1:0] out);
@@ -44,6 +45,22 @@ module tb;
   endgenerate
 
   always #5 clk = ~clk;
+
+  reg [31:0] acc = 0;
+  reg [99:0] wide = 0;
+  wire [7:0] both;  // two drivers: strength-resolved, so its values come as strengths
+  assign both = acc[7:0];
+  assign both = acc[7:0];
+  integer k;
+  always @(posedge clk) begin
+    for (k = 0; k < 200; k = k + 1) begin
+      acc = acc * 3 + k;
+      wide = {wide[98:0], acc[0]};
+`ifdef VCDFILE
+      if (k == 100 && count == 7) $orvex_request("vcd-flush");
+`endif
+    end
+  end
 
   always @(posedge clk) begin : counting
     reg [2:0] low_bits;  // a named block's own variable
@@ -99,6 +116,7 @@ module tb;
     #40 a = 8'hff;
     big = ~big;
     level = 1.0;
+    repeat (300) acc = acc + 1;
 `ifdef SAIFFILE
     $orvex_request("saif-close");
 `endif
