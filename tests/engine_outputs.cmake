@@ -29,6 +29,7 @@ if(IVERILOG_INCLUDE_DIR)
   add_library(orvex_outputs_test MODULE ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/OutputsHarness.cc
               ${CMAKE_CURRENT_SOURCE_DIR}/e2e/harness/CoreStandIn.cc
               ${OUTPUTS_ENGINE_SOURCES} ${CMAKE_SOURCE_DIR}/engine/core/EngineCommands.cc
+              ${CMAKE_SOURCE_DIR}/engine/core/Callbacks.cc
               ${CMAKE_SOURCE_DIR}/engine/core/RestartState.cc)
   set_target_properties(orvex_outputs_test PROPERTIES PREFIX "" SUFFIX ".vpi"
                         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib/test)

@@ -109,6 +109,20 @@ void cancelDelay(int id) {
     delays.erase(found);
 }
 
+bool atCurrentTime(int reason, PLI_INT32 (*routine)(p_cb_data), void* userData) {
+    s_vpi_time now{};
+    now.type = vpiSimTime;
+    s_cb_data cb{};
+    cb.reason = reason;
+    cb.cb_rtn = routine;
+    cb.time = &now;
+    cb.user_data = static_cast<PLI_BYTE8*>(userData);
+    vpiHandle handle = vpi_register_cb(&cb);
+    if (!handle) return false;
+    vpi_free_object(handle); // vvp keeps the callback until it has run
+    return true;
+}
+
 void atEndOfTimeStep(std::function<void()> fn) {
     endOfStep.push_back(std::move(fn));
     if (endOfStepScheduled) return;

@@ -15,6 +15,7 @@
 
 #include "CompiledDesign.h"
 #include "DesignInfo.h"
+#include "Callbacks.h"
 #include "EngineCore.h"
 #include "Session.h"
 #include "Snapshot.h"
@@ -50,23 +51,13 @@ PLI_INT32 finishCalled_(PLI_BYTE8*) {
 // vvp runs that list until it is empty.)
 PLI_INT32 timeStepDone(p_cb_data);
 
-void registerTimed(int reason, PLI_INT32 (*routine)(p_cb_data)) {
-    s_vpi_time time{};
-    time.type = vpiSimTime;
-    s_cb_data cb{};
-    cb.reason = reason;
-    cb.cb_rtn = routine;
-    cb.time = &time;
-    vpi_register_cb(&cb);
-}
-
 PLI_INT32 nextTimeStep(p_cb_data) {
-    registerTimed(cbReadOnlySynch, timeStepDone);
+    atCurrentTime(cbReadOnlySynch, timeStepDone);
     return 0;
 }
 
 PLI_INT32 timeStepDone(p_cb_data) {
-    if (!finishPending()) registerTimed(cbNextSimTime, nextTimeStep);
+    if (!finishPending()) atCurrentTime(cbNextSimTime, nextTimeStep);
     return 0;
 }
 
@@ -76,7 +67,7 @@ void watchForFatal() {
     if (calls.empty()) return;
     if (calls.size() == 1 && calls[0].first >= 0 && calls[0].first < static_cast<int>(design.files.size()))
         fatalPlace = Orvex::Mi::Value::tuple().add("file", design.files[calls[0].first]).add("line", calls[0].second);
-    registerTimed(cbReadOnlySynch, timeStepDone);
+    atCurrentTime(cbReadOnlySynch, timeStepDone);
 }
 
 PLI_INT32 stopCalled(PLI_BYTE8*) {

@@ -2,6 +2,7 @@
 // thread the list through the receivers' input ports). GPL-2.0-or-later: see NOTICE in this folder.
 #include "FanoutTap.h"
 
+#include "Callbacks.h"
 #include "Strengths.h"
 
 #include <dlfcn.h>
@@ -224,15 +225,7 @@ void Tap::rest() {
     rawValid_ = false;
     resting.push_back(this);
     if (wakeScheduled) return;
-    static s_vpi_time now = {vpiSimTime, 0, 0, 0.0};
-    s_cb_data cb = {};
-    cb.reason = cbReadOnlySynch;
-    cb.cb_rtn = stepEnded;
-    cb.time = &now;
-    if (vpiHandle handle = vpi_register_cb(&cb)) {
-        vpi_free_object(handle);
-        wakeScheduled = true;
-    }
+    wakeScheduled = OrvexEngine::atCurrentTime(cbReadOnlySynch, stepEnded);
 }
 
 void Tap::wake() {

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "Callbacks.h"
 #include "EngineCommands.h"
 #include "OutputHooks.h"
 #include "OutputVpi.h"
@@ -533,17 +534,7 @@ void VcdWriter::settleBefore(std::uint64_t now) {
 
 void VcdWriter::scheduleEndOfStep() {
     if (stepScheduled_) return;
-    static s_vpi_time now = {vpiSimTime, 0, 0, 0.0};
-    s_cb_data cb = {};
-    cb.reason = cbReadOnlySynch;
-    cb.cb_rtn = stepEnded;
-    cb.time = &now;
-    cb.user_data = reinterpret_cast<PLI_BYTE8*>(this);
-    vpiHandle handle = vpi_register_cb(&cb);
-    if (handle) {
-        vpi_free_object(handle);
-        stepScheduled_ = true;
-    }
+    stepScheduled_ = atCurrentTime(cbReadOnlySynch, stepEnded, this);
 }
 
 void VcdWriter::endOfTimeStep() {
