@@ -20,7 +20,7 @@ launcher to its first prompt and out again, timed by farm-bench: `start-up` comp
 two compiles side by side), `cached start-up` finds the design in the compile cache.
 
 usage: bench/matrix.py [--build DIR] [--scale PCT] [--cg-scale PCT] [--pairs N]
-                       [--no-callgrind] [--no-timing] [--modes m1,m2] [design ...]
+                       [--no-callgrind] [--no-timing] [--pin] [--modes m1,m2] [design ...]
 The scales are percentages of each design's CYCLES (its 2-5 s run on the development machine).
 """
 import argparse
@@ -135,10 +135,15 @@ class Bench:
         mostly measures the other processes."""
         if os.path.exists(timing_log):
             os.remove(timing_log)
-        prefix = "/usr/bin/time -f %%U+%%S -a -o %s" % timing_log
+        # Pinned, the simulation process keeps one processor to itself and the launcher the
+        # other: unpinned, plain runs of one design varied by up to 1.7x on an idle machine.
+        pin = ["taskset", "-c", "1"] if self.args.pin else []
+        prefix = " ".join(pin + ["/usr/bin/time", "-f", "%U+%S", "-a", "-o", timing_log])
         if cmd[0] == self.real_vvp:
-            cmd = ["/usr/bin/time", "-f", "%U+%S", "-a", "-o", timing_log] + cmd
+            cmd = prefix.split() + cmd
             prefix = ""
+        elif self.args.pin:
+            cmd = ["taskset", "-c", "0"] + cmd
         self.measure(cmd, prefix)
         with open(timing_log) as f:
             # The engine forks a serving child; the process timed is the one vvp started as.
@@ -181,6 +186,8 @@ def main():
     parser.add_argument("--no-callgrind", action="store_true")
     parser.add_argument("--no-timing", action="store_true")
     parser.add_argument("--no-startup", action="store_true")
+    parser.add_argument("--pin", action="store_true",
+                        help="time the simulation process on processor 1 and the launcher on processor 0")
     parser.add_argument("--modes", default=",".join(MODES))
     parser.add_argument("designs", nargs="*", default=DESIGNS)
     args = parser.parse_args()
