@@ -42,6 +42,11 @@ void (*stopNotifier)() = nullptr;
 constexpr std::size_t kQueueCapacity = 32 * 1024;
 char queued[kQueueCapacity];
 std::size_t queuedSize = 0;
+// Where the queue's last engine message ends while it is the queue's tail: a message queued next
+// joins it (one `~"..."` record for a whole queue of trace lines), so the shell parses one record
+// per write rather than one per statement.
+constexpr std::size_t kNoOpenMessage = ~std::size_t(0);
+std::size_t openMessageEnd = kNoOpenMessage;
 std::atomic<bool> flushWanted{false};
 std::atomic<bool> anyQueued{false};
 std::thread::id simulationThread;
@@ -212,6 +217,15 @@ void queueRecord(const char* text, std::size_t size) {
         flushWanted.store(false, std::memory_order_relaxed);
         flushQueuedThenOutput();
     }
+    // `~"` + text + `"` + line end: a message's quoted text continues where the tail message's
+    // closing quote stood (each message's text ends with a line end, so the lines stay whole).
+    const bool message = size >= 4 && text[0] == '~' && text[1] == '"';
+    if (message && queuedSize == openMessageEnd && queuedSize + size - 4 <= kQueueCapacity) {
+        std::memcpy(queued + queuedSize - 2, text + 2, size - 2);
+        queuedSize += size - 4;
+        openMessageEnd = queuedSize;
+        return;
+    }
     if (queuedSize + size > kQueueCapacity) {
         flushQueued();
         if (size > kQueueCapacity) {
@@ -223,6 +237,7 @@ void queueRecord(const char* text, std::size_t size) {
     if (queuedSize == 0) anyQueued.store(true, std::memory_order_relaxed);
     std::memcpy(queued + queuedSize, text, size);
     queuedSize += size;
+    openMessageEnd = message ? queuedSize : kNoOpenMessage;
 }
 
 void flushQueued() {

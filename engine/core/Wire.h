@@ -25,6 +25,8 @@ void writeLine(const std::string& line);
 /// queue goes out when it is full, before any other record the simulation thread writes (so
 /// every pause follows the traces before it), before the design's own output written since the
 /// last queued record, at flushQueued, and at the first record queued after requestFlush.
+/// Engine messages (`~"..."`) queued one after another are joined into one record, so a
+/// message's text must end with a line end.
 void queueRecord(const char* text, std::size_t size);
 /// Writes what is queued. Simulation thread only (before a fork, at exit).
 void flushQueued();

@@ -38,15 +38,20 @@ def start(vvp_file, mechanism, output_in_records=False):
     return engine
 
 
+def message_lines(record):
+    return bytes(record[2:-1], "utf-8").decode("unicode_escape").splitlines()
+
+
 def messages_until_stopped(engine, command):
-    """The engine messages sent while `command` runs, and its *stopped fields."""
+    """The lines of the engine messages sent while `command` runs (consecutive messages may
+    come joined in one record), and its *stopped fields."""
     token = engine.send(command)
     assert engine.record().startswith("%d^done" % token)
     texts = []
     while True:
         line = engine.record()
         if line.startswith("~"):
-            texts.append(bytes(line[2:-1], "utf-8").decode("unicode_escape"))
+            texts += message_lines(line)
         elif line.startswith("*stopped"):
             return texts, fields(line)
 
@@ -167,9 +172,7 @@ class StatementSitesTest(unittest.TestCase):
                     engine.send("run-all")
                     while not lines or not lines[-1].startswith("*stopped"):
                         line = engine.record()
-                        if line.startswith("~"):
-                            line = bytes(line[2:-1], "utf-8").decode("unicode_escape").strip()
-                        lines.append(line)
+                        lines += message_lines(line) if line.startswith("~") else [line]
                 finally:
                     engine.close()
                 self.assertEqual(sequence(lines), expected)
