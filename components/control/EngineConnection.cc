@@ -310,6 +310,9 @@ void EngineConnection::recordReceived(const std::string& line) {
             record.text += '\n';
         queueText(record.text);
         break;
+    case Record::Type::Output:
+        queueText(record.text); // exactly as the design printed it
+        break;
     case Record::Type::Async:
         handleAsync(record);
         break;

@@ -239,9 +239,9 @@ Record parseRecord(const std::string& line) {
     Parser p(line);
     Record r;
     char c = p.peek();
-    if (c == '~') {
+    if (c == '~' || c == '@') {
         ++p.pos;
-        r.type = Record::Type::Stream;
+        r.type = c == '~' ? Record::Type::Stream : Record::Type::Output;
         r.text = p.cstring();
     } else if (c == '*') {
         ++p.pos;

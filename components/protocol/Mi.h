@@ -58,13 +58,14 @@ struct Record {
     enum class Type {
         Result, // <token>^done,... or <token>^error,msg="..."
         Async,  // *class,...
-        Stream  // ~"text"
+        Stream, // ~"text": the engine's own message
+        Output  // @"text": the design's own output, carried among the records
     };
     Type type = Type::Async;
     std::uint64_t token = 0;
     std::string cls;  // "done" / "error" for results, the event class for async records
     Value fields = Value::tuple();
-    std::string text; // stream records
+    std::string text; // stream and output records
 };
 
 /// Parses one line (without its line end) from the engine.

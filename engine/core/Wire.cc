@@ -52,8 +52,11 @@ std::atomic<bool> anyQueued{false};
 std::thread::id simulationThread;
 // Where the design's standard output stood when the last record was queued: when it has moved
 // the design printed meanwhile, and its text must reach the shell between the records queued
-// before it and the ones after (the shell reads design output and records from two pipes).
+// before it and the ones after.
 const char* seenOutput = nullptr;
+// Set by the first record queued after requests were served: from then until the next pause the
+// design's output travels in the record stream (see queueOutput).
+std::atomic<bool> carryingOutput{false};
 
 const char* outputPosition() {
 #ifdef __GLIBC__
@@ -76,13 +79,74 @@ void writeAll(const char* p, std::size_t left) {
     }
 }
 
-/// The queue, then the design's output printed after it: the order things happened in.
-void flushQueuedThenOutput() {
+/// Adds a whole record to the queue (a message joins a message at the queue's tail), writing
+/// the queue first when the record does not fit. Simulation thread only.
+void appendToQueue(const char* text, std::size_t size) {
+    // `~"` + text + `"` + line end: a message's quoted text continues where the tail message's
+    // closing quote stood (each message's text ends with a line end, so the lines stay whole).
+    const bool message = size >= 4 && text[0] == '~' && text[1] == '"';
+    if (message && queuedSize == openMessageEnd && queuedSize + size - 4 <= kQueueCapacity) {
+        std::memcpy(queued + queuedSize - 2, text + 2, size - 2);
+        queuedSize += size - 4;
+        openMessageEnd = queuedSize;
+        return;
+    }
+    if (queuedSize + size > kQueueCapacity) {
+        flushQueued();
+        if (size > kQueueCapacity) {
+            std::lock_guard<std::mutex> lock(writeLock);
+            writeAll(text, size);
+            return;
+        }
+    }
+    if (queuedSize == 0) anyQueued.store(true, std::memory_order_relaxed);
+    std::memcpy(queued + queuedSize, text, size);
+    queuedSize += size;
+    openMessageEnd = message ? queuedSize : kNoOpenMessage;
+}
+
+/// Moves what the design has printed into its standard output's buffer to the queue, as a
+/// design-output record. The shell reads the design's output and the records from two pipes and
+/// cannot tell which of two readable pipes was written first: while statements are traced the
+/// design's output goes in the record stream, in its place among the traces. (Only a print
+/// larger than the buffer, which stdio writes by itself, still goes the other way.)
+void queueOutput() {
+#ifdef __GLIBC__
+    flockfile(stdout);
+    char* const base = stdout->_IO_write_base;
+    char* const end = stdout->_IO_write_ptr;
+    std::string record;
+    if (base != nullptr && end > base) {
+        record = "@" + Orvex::Mi::quote(std::string(base, end)) + "\n";
+        stdout->_IO_write_ptr = base; // as stdio leaves it once the buffer is written
+    }
+    funlockfile(stdout);
+    if (!record.empty()) appendToQueue(record.data(), record.size());
+#else
     flushQueued();
     std::fflush(stdout);
+#endif
+    seenOutput = outputPosition();
+}
+} // namespace
+
+void flushQueuedAndOutput() {
+    if (carryingOutput.load(std::memory_order_relaxed)) queueOutput();
+    flushQueued();
+    std::fflush(nullptr);
     seenOutput = outputPosition();
 }
 
+void outputServed() { carryingOutput.store(false, std::memory_order_relaxed); }
+
+void flushOutput() {
+    if (carryingOutput.load(std::memory_order_relaxed))
+        requestFlush(); // the simulation thread takes the output with its next record
+    else if (!recordsQueued())
+        std::fflush(stdout);
+}
+
+namespace {
 bool isStopRequest(const std::string& line) {
     // "<token>-stop" with optional blanks after it; parsing proper happens when served.
     std::size_t dash = line.find('-');
@@ -184,7 +248,7 @@ bool openFromEnvironment() {
     inFd = static_cast<int>(in);
     outFd = static_cast<int>(out);
     simulationThread = std::this_thread::get_id();
-    std::atexit(flushQueued); // vvp ending by itself, without the engine's own end
+    std::atexit(flushQueuedAndOutput); // vvp ending by itself, without the engine's own end
     return true;
 }
 
@@ -213,31 +277,14 @@ void writeLine(const std::string& line) {
 
 void queueRecord(const char* text, std::size_t size) {
     if (outFd < 0) return;
+    if (__builtin_expect(!carryingOutput.load(std::memory_order_relaxed), 0))
+        carryingOutput.store(true, std::memory_order_relaxed);
     if (__builtin_expect(outputPosition() != seenOutput || flushWanted.load(std::memory_order_relaxed), 0)) {
         flushWanted.store(false, std::memory_order_relaxed);
-        flushQueuedThenOutput();
+        queueOutput();
+        flushQueued(); // the design's output is seen as soon as it is printed
     }
-    // `~"` + text + `"` + line end: a message's quoted text continues where the tail message's
-    // closing quote stood (each message's text ends with a line end, so the lines stay whole).
-    const bool message = size >= 4 && text[0] == '~' && text[1] == '"';
-    if (message && queuedSize == openMessageEnd && queuedSize + size - 4 <= kQueueCapacity) {
-        std::memcpy(queued + queuedSize - 2, text + 2, size - 2);
-        queuedSize += size - 4;
-        openMessageEnd = queuedSize;
-        return;
-    }
-    if (queuedSize + size > kQueueCapacity) {
-        flushQueued();
-        if (size > kQueueCapacity) {
-            std::lock_guard<std::mutex> lock(writeLock);
-            writeAll(text, size);
-            return;
-        }
-    }
-    if (queuedSize == 0) anyQueued.store(true, std::memory_order_relaxed);
-    std::memcpy(queued + queuedSize, text, size);
-    queuedSize += size;
-    openMessageEnd = message ? queuedSize : kNoOpenMessage;
+    appendToQueue(text, size);
 }
 
 void flushQueued() {

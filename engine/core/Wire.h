@@ -28,8 +28,17 @@ void writeLine(const std::string& line);
 /// Engine messages (`~"..."`) queued one after another are joined into one record, so a
 /// message's text must end with a line end.
 void queueRecord(const char* text, std::size_t size);
-/// Writes what is queued. Simulation thread only (before a fork, at exit).
+/// Writes what is queued. Simulation thread only (before a fork).
 void flushQueued();
+/// Writes what is queued and the design's buffered output, in the order printed: where records
+/// were queued since requests were last served the output goes as a design-output record.
+/// Simulation thread only (at a pause, at the end).
+void flushQueuedAndOutput();
+/// Requests are served: the design's output goes its own way again until a record is queued.
+void outputServed();
+/// Any thread: the design's output printed so far is to reach the shell soon, and after the
+/// records queued before it.
+void flushOutput();
 /// Any thread: the simulation thread writes its queue with the next record it queues.
 void requestFlush();
 /// Any thread: true while records wait in the queue (the design's output printed since then

@@ -46,11 +46,10 @@ void sampleLoop() {
         const Clock::time_point runStart = startedAt;
         if (changed.wait_until(hold, due, [&] { return !active || startedAt != runStart; })) continue;
         // vvp's standard output is a pipe, so fully buffered: what the design printed so far is
-        // passed on now (stdio locks the stream), before the report that may come after it.
-        // Queued statement traces go first: the simulation thread writes them, then the output.
+        // passed on now, before the report that may come after it (while statements are traced,
+        // by the simulation thread with its next trace, so that it keeps its place among them).
         hold.unlock();
-        Wire::requestFlush();
-        if (!Wire::recordsQueued()) std::fflush(stdout);
+        Wire::flushOutput();
         hold.lock();
         if (!active || startedAt != runStart) continue;
         const std::int64_t now = static_cast<std::int64_t>(simTime()) * fsPerTick;

@@ -192,8 +192,8 @@ void afterResult(std::function<void()> action) { pendingAfterResult.push_back(st
 void serveRequests() {
     if (serving) return; // a pause point reached while serving (should not happen) is ignored
     serving = true;
-    Wire::flushQueued(); // traces, then the design's output printed after them, then the event
-    std::fflush(nullptr);
+    Wire::flushQueuedAndOutput(); // traces, then the design's output printed after them, then the event
+    Wire::outputServed();
     while (!serveLine(Wire::nextLine(), true)) {
     }
     Wire::resumeReader();
@@ -208,8 +208,7 @@ void pauseWith(const std::string& reason, Orvex::Mi::Value fields) {
     ++generation;
     refreshStatementHook();
     runPauseHooks();
-    Wire::flushQueued();
-    std::fflush(nullptr);
+    Wire::flushQueuedAndOutput();
     Orvex::Mi::Value event = Orvex::Mi::Value::tuple();
     event.add("reason", reason);
     event.add("time", currentTimeFs());
@@ -233,8 +232,7 @@ void runPauseHooks() {
 
 void endEngine(int status) {
     for (auto& hook : exitHooks) hook();
-    Wire::flushQueued();
-    std::fflush(nullptr);
+    Wire::flushQueuedAndOutput();
     _exit(status);
 }
 

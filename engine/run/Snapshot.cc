@@ -57,8 +57,7 @@ ChildStart keepSnapshot() {
     for (;;) {
         int pipeFds[2];
         if (pipe2(pipeFds, O_CLOEXEC) != 0) _exit(1);
-        Wire::flushQueued(); // nothing buffered may be written twice
-        std::fflush(nullptr);
+        Wire::flushQueuedAndOutput(); // nothing buffered may be written twice
         pid_t child = fork();
         if (child < 0) _exit(1);
         if (child == 0) {

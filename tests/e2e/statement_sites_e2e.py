@@ -43,14 +43,15 @@ def message_lines(record):
 
 
 def messages_until_stopped(engine, command):
-    """The lines of the engine messages sent while `command` runs (consecutive messages may
-    come joined in one record), and its *stopped fields."""
+    """The lines of the engine messages and of the design's output carried as records while
+    `command` runs (consecutive messages may come joined in one record), and its *stopped
+    fields."""
     token = engine.send(command)
     assert engine.record().startswith("%d^done" % token)
     texts = []
     while True:
         line = engine.record()
-        if line.startswith("~"):
+        if line[:1] in ("~", "@"):
             texts += message_lines(line)
         elif line.startswith("*stopped"):
             return texts, fields(line)
@@ -172,7 +173,8 @@ class StatementSitesTest(unittest.TestCase):
                     engine.send("run-all")
                     while not lines or not lines[-1].startswith("*stopped"):
                         line = engine.record()
-                        lines += message_lines(line) if line.startswith("~") else [line]
+                        # While statements are traced the design's output comes as records too.
+                        lines += message_lines(line) if line[:1] in ("~", "@") else [line]
                 finally:
                     engine.close()
                 self.assertEqual(sequence(lines), expected)
@@ -201,6 +203,8 @@ class StatementSitesTest(unittest.TestCase):
                     if mechanism == "code":
                         # (The reports fallback takes the warning for one more report of line 7.)
                         self.assertEqual(traced, ["ltrace: %s:%d" % (source, n) for n in (7, 8)])
+                    # While statements are traced the design's output is carried among them.
+                    self.assertEqual(texts[-1], "size 1")
                 finally:
                     engine.close()
                 errors = "".join(engine.errors)
@@ -208,7 +212,7 @@ class StatementSitesTest(unittest.TestCase):
                 if mechanism == "code":
                     # (While vvp reports every statement, its warnings look like reports.)
                     self.assertIn(warning[0] + "\n", errors)
-                self.assertEqual(engine.stdout(), "size 1\n")
+                self.assertEqual(engine.stdout(), "")
 
 
 if __name__ == "__main__":

@@ -83,6 +83,17 @@ TEST(MiTest, ResultAsyncAndStreamRecords) {
 
     Record stream = parseRecord("~\"count = 3\\n\"");
     EXPECT_EQ(stream.text, "count = 3\n");
+
+    // Joined trace lines: escapes and quotes on either side of every 16-character block.
+    std::string lines;
+    for (int n = 0; n < 200; ++n) lines += std::string(static_cast<std::size_t>(n % 37), 'x') + "\"\\\n";
+    Record joined = parseRecord("~" + quote(lines));
+    EXPECT_EQ(joined.type, Record::Type::Stream);
+    EXPECT_EQ(joined.text, lines);
+
+    Record output = parseRecord("@\"no line end\"");
+    EXPECT_EQ(output.type, Record::Type::Output);
+    EXPECT_EQ(output.text, "no line end");
 }
 
 TEST(MiTest, FieldAccessFallsBackOnAbsentOrMalformedValues) {
