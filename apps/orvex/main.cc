@@ -2,6 +2,7 @@
 // the shell; without files the shell runs with no engine. Every way out (quit, exit, end of
 // input, signals, a closed standard output) leaves the terminal as it was found and removes the
 // session's work folder.
+#include <malloc.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -71,6 +72,11 @@ bool userWantsEngineEnded() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A line trace brings the engine's text in blocks of 64-200 KB, each copied a few times on
+    // its way to the console: above glibc's 128 KB mmap threshold every copy was a fresh mapping
+    // whose pages faulted in (the shell's system time doubled).
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
     OrvexLauncher::Options options;
     int early = OrvexLauncher::parseOptions(argc, argv, options);
     if (early >= 0) return early;

@@ -37,10 +37,14 @@ int wakePipe[2] = {-1, -1};
 std::thread reader;
 void (*stopNotifier)() = nullptr;
 
-// Records queued by the simulation thread. 32 KB: half a pipe, so a write seldom waits for the
-// shell, and few enough writes that they cost nothing beside the simulation.
-constexpr std::size_t kQueueCapacity = 32 * 1024;
-char queued[kQueueCapacity];
+// Records queued by the simulation thread, written in blocks of up to 64 KB into a pipe made
+// 1 MB where the system allows (32 KB, half the default pipe, otherwise), so that a write
+// seldom waits for the shell: a traced statement is a line, and millions of small writes cost
+// more system time than the simulation.
+constexpr std::size_t kQueueLimit = 64 * 1024;
+constexpr int kRecordPipeSize = 1 << 20;
+char queued[kQueueLimit];
+std::size_t queueCapacity = kQueueLimit / 2;
 std::size_t queuedSize = 0;
 // Where the queue's last engine message ends while it is the queue's tail: a message queued next
 // joins it (one `~"..."` record for a whole queue of trace lines), so the shell parses one record
@@ -85,15 +89,15 @@ void appendToQueue(const char* text, std::size_t size) {
     // `~"` + text + `"` + line end: a message's quoted text continues where the tail message's
     // closing quote stood (each message's text ends with a line end, so the lines stay whole).
     const bool message = size >= 4 && text[0] == '~' && text[1] == '"';
-    if (message && queuedSize == openMessageEnd && queuedSize + size - 4 <= kQueueCapacity) {
+    if (message && queuedSize == openMessageEnd && queuedSize + size - 4 <= queueCapacity) {
         std::memcpy(queued + queuedSize - 2, text + 2, size - 2);
         queuedSize += size - 4;
         openMessageEnd = queuedSize;
         return;
     }
-    if (queuedSize + size > kQueueCapacity) {
+    if (queuedSize + size > queueCapacity) {
         flushQueued();
-        if (size > kQueueCapacity) {
+        if (size > queueCapacity) {
             std::lock_guard<std::mutex> lock(writeLock);
             writeAll(text, size);
             return;
@@ -248,6 +252,8 @@ bool openFromEnvironment() {
     inFd = static_cast<int>(in);
     outFd = static_cast<int>(out);
     simulationThread = std::this_thread::get_id();
+    // (Not a pipe, or a size refused: the queue stays small.)
+    if (fcntl(outFd, F_SETPIPE_SZ, kRecordPipeSize) >= kRecordPipeSize) queueCapacity = kQueueLimit;
     std::atexit(flushQueuedAndOutput); // vvp ending by itself, without the engine's own end
     return true;
 }
@@ -259,7 +265,7 @@ void writeLine(const std::string& line) {
     const bool simulation = std::this_thread::get_id() == simulationThread;
     std::lock_guard<std::mutex> lock(writeLock);
     std::string whole = line + '\n';
-    if (simulation && queuedSize + whole.size() <= kQueueCapacity) {
+    if (simulation && queuedSize + whole.size() <= queueCapacity) {
         // One write with the queue before it.
         std::memcpy(queued + queuedSize, whole.data(), whole.size());
         writeAll(queued, queuedSize + whole.size());
