@@ -40,11 +40,11 @@ std::size_t ActivityCounts::add(const std::string& bits) {
         words_.push_back(word);
     }
     toggles_.resize(toggles_.size() + bits.size());
-    unknowns_.resize(unknowns_.size() + bits.size());
+    rare_.resize(rare_.size() + bits.size());
     for (std::size_t i = 0; i < bits.size(); ++i) {
         // Entered its state at the start.
         if (bits[i] == '1') toggles_[net.bit + i].t1 = 0 - start_;
-        else if (bits[i] != '0') unknowns_[net.bit + i].tx = 0 - start_;
+        else if (bits[i] != '0') rare_[net.bit + i].tx = 0 - start_;
     }
     nets_.push_back(net);
     return nets_.size() - 1;
@@ -90,6 +90,12 @@ void ActivityCounts::observe(std::size_t index, const std::string& bits) {
     }
 }
 
+inline void ActivityCounts::toggle(std::size_t bit, std::uint64_t t1Change) {
+    Toggles& t = toggles_[bit];
+    t.t1 += t1Change;
+    if (++t.tc == 0) rare_[bit].tcCarried += std::uint64_t(1) << 32;
+}
+
 void ActivityCounts::settle(std::uint64_t time) {
     for (std::uint32_t index : dirty_) {
         Net& net = nets_[index];
@@ -103,21 +109,21 @@ void ActivityCounts::settle(std::uint64_t time) {
                 changed & ((word.liveOne ^ word.stateOne) | (word.liveUnknown ^ word.stateUnknown));
             const std::size_t first = net.bit + w * 32;
             for (std::uint32_t glitched = changed & ~moved; glitched; glitched &= glitched - 1)
-                ++unknowns_[first + static_cast<unsigned>(__builtin_ctz(glitched))].ig;
+                ++rare_[first + static_cast<unsigned>(__builtin_ctz(glitched))].ig;
             // Between 0 and 1: a transition, and a stay at 1 begins or ends.
             const std::uint32_t known = ~word.stateUnknown & ~word.liveUnknown;
-            for (std::uint32_t bits = moved & known; bits; bits &= bits - 1) {
-                Toggles& t = toggles_[first + static_cast<unsigned>(__builtin_ctz(bits))];
-                ++t.tc;
-                t.t1 += (word.liveOne & bits & -bits) ? 0 - time : time;
-            }
+            const std::uint32_t toggled = moved & known;
+            for (std::uint32_t bits = toggled & word.liveOne; bits; bits &= bits - 1)
+                toggle(first + static_cast<unsigned>(__builtin_ctz(bits)), 0 - time);
+            for (std::uint32_t bits = toggled & ~word.liveOne; bits; bits &= bits - 1)
+                toggle(first + static_cast<unsigned>(__builtin_ctz(bits)), time);
             // To or from x: a stay at x begins or ends, and one at 1 may.
             for (std::uint32_t bits = moved & ~known; bits; bits &= bits - 1) {
                 const std::uint32_t bit = bits & -bits;
                 const std::size_t at = first + static_cast<unsigned>(__builtin_ctz(bits));
-                if (word.stateUnknown & bit) unknowns_[at].tx += time;
+                if (word.stateUnknown & bit) rare_[at].tx += time;
                 else if (word.stateOne & bit) toggles_[at].t1 += time;
-                if (word.liveUnknown & bit) unknowns_[at].tx -= time;
+                if (word.liveUnknown & bit) rare_[at].tx -= time;
                 else if (word.liveOne & bit) toggles_[at].t1 -= time;
             }
             word.stateOne = word.liveOne;
@@ -134,12 +140,12 @@ std::vector<BitActivity> ActivityCounts::bits(std::size_t index, std::uint64_t t
         const Word& word = words_[net.word + i / 32];
         const std::uint32_t bit = std::uint32_t(1) << (i % 32);
         const Toggles& t = toggles_[net.bit + i];
-        const Unknowns& u = unknowns_[net.bit + i];
+        const Rare& u = rare_[net.bit + i];
         BitActivity& b = out[i];
         b.t1 = t.t1 + ((word.stateOne & bit) ? time : 0);
         b.tx = u.tx + ((word.stateUnknown & bit) ? time : 0);
         b.t0 = (time - start_) - b.t1 - b.tx;
-        b.tc = t.tc;
+        b.tc = u.tcCarried + t.tc;
         b.ig = u.ig;
     }
     return out;

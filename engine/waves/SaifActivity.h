@@ -56,20 +56,26 @@ private:
     };
     // Time at 1 (and at x) is kept as the sum of the times each stay ended minus the times each
     // began, so a change adds to one counter and no entry time is kept per bit.
-    struct Toggles {
-        std::uint64_t t1 = 0, tc = 0;
+    // Packed to twelve bytes: the counters a 0-1 change touches, five bits to a cache line.
+    struct __attribute__((packed)) Toggles {
+        std::uint64_t t1 = 0;
+        std::uint32_t tc = 0; // transitions, less those carried into `Rare::tcCarried`
     };
-    struct Unknowns {
+    struct Rare {
         std::uint64_t tx = 0, ig = 0;
+        std::uint64_t tcCarried = 0;
     };
 
+    /// A 0-1 or 1-0 change of bit `bit`: `t1Change` is the time a stay at 1 ends or minus the
+    /// time one begins.
+    void toggle(std::size_t bit, std::uint64_t t1Change);
     void see(Net& net, std::size_t word, std::uint32_t one, std::uint32_t unknown, bool& changed);
 
     std::uint64_t start_;
     std::vector<Net> nets_;
     std::vector<Word> words_;
     std::vector<Toggles> toggles_;
-    std::vector<Unknowns> unknowns_;
+    std::vector<Rare> rare_;
     std::vector<std::uint32_t> dirty_;
 };
 
