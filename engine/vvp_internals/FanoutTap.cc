@@ -272,26 +272,20 @@ std::uint32_t Tap::usedBits(std::size_t word) const {
 void Tap::take(const VecWord* fresh) {
     // Most changes are a word or two: copied in place rather than through a library call.
     const std::size_t count = wordCount();
+    VecWord* const words = wordData();
     rawValid_ = false;
-    if (!listener_) {
-        for (std::size_t i = 0; i < count; ++i) wordData()[i] = fresh[i];
-        return;
-    }
-    const std::uint64_t now = simulationTime();
-    if (firstChangeOnly_) {
+    if (listener_ && firstChangeOnly_) {
         // A loop changes its variables many times a step; only the first change is news.
+        const std::uint64_t now = simulationTime();
         if (now == notedStep_ && ++repeats_ >= restAfter_) return rest();
         if (now != notedStep_) {
             listener_->tapChanging(*this, now);
             notedStep_ = now;
             repeats_ = 0;
         }
-        for (std::size_t i = 0; i < count; ++i) wordData()[i] = fresh[i];
-        return;
     }
-    listener_->tapChanging(*this, now);
-    for (std::size_t i = 0; i < count; ++i) wordData()[i] = fresh[i];
-    if (listener_) listener_->tapChanged(*this, now);
+    for (std::size_t i = 0; i < count; ++i) words[i] = fresh[i];
+    if (listener_ && !firstChangeOnly_) listener_->tapChanged(*this, simulationTime());
 }
 
 void Tap::recvVec4(const void*, const Vector4& bits, void*) {
@@ -398,9 +392,8 @@ void Tap::recvReal(const void*, double value, void*) {
         realValue_ = value;
         return;
     }
-    listener_->tapChanging(*this, now);
     realValue_ = value;
-    if (listener_) listener_->tapChanged(*this, now);
+    listener_->tapChanged(*this, now);
 }
 
 // Longs do not reach the signals taps are put on; should one come, the value is read back.

@@ -23,9 +23,10 @@ class Tap;
 /// not run simulation code or add or remove taps of the signal being propagated.
 class TapListener {
 public:
-    /// Before the tap takes the new value: `tap` still holds the old one.
+    /// For a first-change-only listener: the first change in a step, before the tap takes the
+    /// new value (`tap` still holds the old one).
     virtual void tapChanging(Tap& tap, std::uint64_t now) = 0;
-    /// After the tap took it.
+    /// For any other listener: each change, after the tap took it.
     virtual void tapChanged(Tap& tap, std::uint64_t now) = 0;
     /// True when only the first change of each time step matters (and then the latest value):
     /// the tap calls tapChanging once per step, until Tap::renotify(), and never tapChanged.

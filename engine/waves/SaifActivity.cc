@@ -50,87 +50,91 @@ std::size_t ActivityCounts::add(const std::string& bits) {
     return nets_.size() - 1;
 }
 
-void ActivityCounts::see(Net& net, std::size_t word, std::uint32_t one, std::uint32_t unknown, bool& changed) {
-    Word& w = words_[net.word + word];
-    const std::uint32_t mask = wordMask(word, net.width);
+inline std::uint32_t ActivityCounts::see(Word& w, std::uint32_t mask, std::uint32_t one, std::uint32_t unknown) {
     unknown &= mask;
     one &= mask & ~unknown;
     const std::uint32_t diff = (one ^ w.liveOne) | (unknown ^ w.liveUnknown);
-    if (diff == 0) return;
     w.liveOne = one;
     w.liveUnknown = unknown;
     w.changed |= diff;
-    changed = true;
+    return diff;
+}
+
+inline void ActivityCounts::noteChanged(Net& net, std::size_t index) {
+    if (net.dirty) return;
+    net.dirty = 1;
+    dirty_.push_back(static_cast<std::uint32_t>(index));
 }
 
 void ActivityCounts::observe(std::size_t index, const VecWord* words) {
     Net& net = nets_[index];
-    bool changed = false;
-    for (std::size_t w = 0; w * 32 < net.width; ++w) see(net, w, words[w].aval, words[w].bval, changed);
-    if (changed && !net.dirty) {
-        net.dirty = 1;
-        dirty_.push_back(static_cast<std::uint32_t>(index));
-    }
+    Word* const w = words_.data() + net.word;
+    const std::size_t last = (net.width - 1) / 32;
+    std::uint32_t diff = 0;
+    for (std::size_t i = 0; i < last; ++i) diff |= see(w[i], ~std::uint32_t(0), words[i].aval, words[i].bval);
+    diff |= see(w[last], wordMask(last, net.width), words[last].aval, words[last].bval);
+    if (diff) noteChanged(net, index);
 }
 
 void ActivityCounts::observe(std::size_t index, const std::string& bits) {
     Net& net = nets_[index];
-    bool changed = false;
+    std::uint32_t diff = 0;
     for (std::size_t w = 0; w * 32 < net.width; ++w) {
         // Bits past the end of a short string keep their value.
-        const Word& live = words_[net.word + w];
+        Word& live = words_[net.word + w];
         const std::uint32_t given = bits.size() <= w * 32 ? 0 : wordMask(w, bits.size() < net.width ? bits.size() : net.width);
         std::uint32_t one, unknown;
         wordOf(bits, w * 32, net.width, one, unknown);
-        see(net, w, (one & given) | (live.liveOne & ~given), (unknown & given) | (live.liveUnknown & ~given), changed);
+        diff |= see(live, wordMask(w, net.width), (one & given) | (live.liveOne & ~given),
+                    (unknown & given) | (live.liveUnknown & ~given));
     }
-    if (changed && !net.dirty) {
-        net.dirty = 1;
-        dirty_.push_back(static_cast<std::uint32_t>(index));
-    }
-}
-
-inline void ActivityCounts::toggle(std::size_t bit, std::uint64_t t1Change) {
-    Toggles& t = toggles_[bit];
-    t.t1 += t1Change;
-    if (++t.tc == 0) rare_[bit].tcCarried += std::uint64_t(1) << 32;
+    if (diff) noteChanged(net, index);
 }
 
 void ActivityCounts::settle(std::uint64_t time) {
+    Word* const words = words_.data();
     for (std::uint32_t index : dirty_) {
         Net& net = nets_[index];
         net.dirty = 0;
-        for (std::size_t w = 0; w * 32 < net.width; ++w) {
-            Word& word = words_[net.word + w];
-            const std::uint32_t changed = word.changed;
-            if (!changed) continue;
-            word.changed = 0;
-            const std::uint32_t moved =
-                changed & ((word.liveOne ^ word.stateOne) | (word.liveUnknown ^ word.stateUnknown));
-            const std::size_t first = net.bit + w * 32;
-            for (std::uint32_t glitched = changed & ~moved; glitched; glitched &= glitched - 1)
-                ++rare_[first + static_cast<unsigned>(__builtin_ctz(glitched))].ig;
-            // Between 0 and 1: a transition, and a stay at 1 begins or ends.
-            const std::uint32_t known = ~word.stateUnknown & ~word.liveUnknown;
-            const std::uint32_t toggled = moved & known;
-            for (std::uint32_t bits = toggled & word.liveOne; bits; bits &= bits - 1)
-                toggle(first + static_cast<unsigned>(__builtin_ctz(bits)), 0 - time);
-            for (std::uint32_t bits = toggled & ~word.liveOne; bits; bits &= bits - 1)
-                toggle(first + static_cast<unsigned>(__builtin_ctz(bits)), time);
-            // To or from x: a stay at x begins or ends, and one at 1 may.
-            for (std::uint32_t bits = moved & ~known; bits; bits &= bits - 1) {
-                const std::uint32_t bit = bits & -bits;
-                const std::size_t at = first + static_cast<unsigned>(__builtin_ctz(bits));
-                if (word.stateUnknown & bit) rare_[at].tx += time;
-                else if (word.stateOne & bit) toggles_[at].t1 += time;
-                if (word.liveUnknown & bit) rare_[at].tx -= time;
-                else if (word.liveOne & bit) toggles_[at].t1 -= time;
-            }
-            word.stateOne = word.liveOne;
-            word.stateUnknown = word.liveUnknown;
-        }
+        const std::size_t count = (net.width + 31) / 32;
+        for (std::size_t w = 0; w < count; ++w)
+            if (words[net.word + w].changed) settleWord(words[net.word + w], net.bit + w * 32, time);
     }
     dirty_.clear();
+}
+
+void ActivityCounts::settleWord(Word& word, std::size_t first, std::uint64_t time) {
+    Toggles* const toggles = toggles_.data() + first;
+    Rare* const rare = rare_.data() + first;
+    const std::uint32_t changed = word.changed;
+    word.changed = 0;
+    const std::uint32_t moved = changed & ((word.liveOne ^ word.stateOne) | (word.liveUnknown ^ word.stateUnknown));
+    for (std::uint32_t glitched = changed & ~moved; glitched; glitched &= glitched - 1)
+        ++rare[__builtin_ctz(glitched)].ig;
+    // Between 0 and 1: a transition, and a stay at 1 begins or ends.
+    const std::uint32_t known = ~word.stateUnknown & ~word.liveUnknown;
+    const std::uint32_t toggled = moved & known;
+    for (std::uint32_t bits = toggled & word.liveOne; bits; bits &= bits - 1) {
+        const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
+        toggles[at].t1 -= time;
+        if (++toggles[at].tc == 0) rare[at].tcCarried += std::uint64_t(1) << 32;
+    }
+    for (std::uint32_t bits = toggled & ~word.liveOne; bits; bits &= bits - 1) {
+        const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
+        toggles[at].t1 += time;
+        if (++toggles[at].tc == 0) rare[at].tcCarried += std::uint64_t(1) << 32;
+    }
+    // To or from x: a stay at x begins or ends, and one at 1 may.
+    for (std::uint32_t bits = moved & ~known; bits; bits &= bits - 1) {
+        const std::uint32_t bit = bits & -bits;
+        const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
+        if (word.stateUnknown & bit) rare[at].tx += time;
+        else if (word.stateOne & bit) toggles[at].t1 += time;
+        if (word.liveUnknown & bit) rare[at].tx -= time;
+        else if (word.liveOne & bit) toggles[at].t1 -= time;
+    }
+    word.stateOne = word.liveOne;
+    word.stateUnknown = word.liveUnknown;
 }
 
 std::vector<BitActivity> ActivityCounts::bits(std::size_t index, std::uint64_t time) const {

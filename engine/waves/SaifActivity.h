@@ -66,10 +66,11 @@ private:
         std::uint64_t tcCarried = 0;
     };
 
-    /// A 0-1 or 1-0 change of bit `bit`: `t1Change` is the time a stay at 1 ends or minus the
-    /// time one begins.
-    void toggle(std::size_t bit, std::uint64_t t1Change);
-    void see(Net& net, std::size_t word, std::uint32_t one, std::uint32_t unknown, bool& changed);
+    /// Takes `one` and `unknown` (bits under `mask`) as the latest value of `w`; the bits changed.
+    std::uint32_t see(Word& w, std::uint32_t mask, std::uint32_t one, std::uint32_t unknown);
+    void noteChanged(Net& net, std::size_t index);
+    /// Settles one word whose first bit is counter `first`.
+    void settleWord(Word& word, std::size_t first, std::uint64_t time);
 
     std::uint64_t start_;
     std::vector<Net> nets_;
