@@ -20,7 +20,8 @@ launcher to its first prompt and out again, timed by farm-bench: `start-up` comp
 two compiles side by side), `cached start-up` finds the design in the compile cache.
 
 usage: bench/matrix.py [--build DIR] [--scale PCT] [--cg-scale PCT] [--pairs N]
-                       [--no-callgrind] [--no-timing] [--pin] [--modes m1,m2] [design ...]
+                       [--no-callgrind] [--no-timing] [--pin] [--marginal-time] [--modes m1,m2]
+                       [design ...]
 The scales are percentages of each design's CYCLES (its 2-5 s run on the development machine).
 """
 import argparse
@@ -131,14 +132,14 @@ class Bench:
 
     def seconds(self, cmd, timing_log):
         """The simulation process's processor time (user and system, with the serving child it
-        waits for), timed by /usr/bin/time around vvp itself: on a shared machine wall time
+        waits for), timed by cputime.py around vvp itself: on a shared machine wall time
         mostly measures the other processes."""
         if os.path.exists(timing_log):
             os.remove(timing_log)
         # Pinned, the simulation process keeps one processor to itself and the launcher the
         # other: unpinned, plain runs of one design varied by up to 1.7x on an idle machine.
         pin = ["taskset", "-c", "1"] if self.args.pin else []
-        prefix = " ".join(pin + ["/usr/bin/time", "-f", "%U+%S", "-a", "-o", timing_log])
+        prefix = " ".join(pin + [sys.executable, os.path.join(HERE, "cputime.py"), timing_log])
         if cmd[0] == self.real_vvp:
             cmd = prefix.split() + cmd
             prefix = ""
@@ -188,6 +189,9 @@ def main():
     parser.add_argument("--no-startup", action="store_true")
     parser.add_argument("--pin", action="store_true",
                         help="time the simulation process on processor 1 and the launcher on processor 0")
+    parser.add_argument("--marginal-time", action="store_true",
+                        help="time each run and one of half its length, and give the ratio of the differences"
+                             " (the fixed start-up left out, as for instructions) and the fixed extra seconds")
     parser.add_argument("--modes", default=",".join(MODES))
     parser.add_argument("designs", nargs="*", default=DESIGNS)
     args = parser.parse_args()
@@ -227,6 +231,23 @@ def main():
                 extra = {}
                 for mode in modes:
                     cmd = bench.command(mode, name, count, dir)
+                    if args.marginal_time:
+                        # The commands of the half-length runs overwrite the full-length ones' files,
+                        # so each pair compiles its two lengths again (outside the timed process).
+                        quads = []
+                        for _ in range(args.pairs):
+                            runs = []
+                            for c in (count, count // 2):
+                                runs.append(bench.seconds(bench.command("plain", name, c, dir), log))
+                                runs.append(bench.seconds(bench.command(mode, name, c, dir), log))
+                            quads.append(runs)
+                        r = statistics.median((m - ms) / (p - ps) for p, m, ps, ms in quads)
+                        fixed = statistics.median(m - p - (r - 1) * p for p, m, _, _ in quads)
+                        extra[mode] = statistics.median(m - p for p, m, _, _ in quads)
+                        results[("time", mode, name)] = r
+                        print("%-8s %-9s seconds %.3f vs %.3f, half length %.3f vs %.3f: per cycle %.3f, fixed extra %.3f s"
+                              % ((name, mode) + tuple(quads[-1][i] for i in (1, 0, 3, 2)) + (r, fixed)), flush=True)
+                        continue
                     pairs = []
                     for _ in range(args.pairs):
                         p = bench.seconds(plain_cmd, log)

@@ -36,54 +36,84 @@ std::int64_t Value::getInt(const std::string& name, std::int64_t fallback) const
     return *end == '\0' && errno != ERANGE ? n : fallback;
 }
 
-std::string quote(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
+namespace {
+
+void appendQuoted(std::string& out, const std::string& text) {
+    out += '"';
+    std::size_t plain = 0; // start of the run of bytes copied as they are
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != 0x7f && c != '\\' && c != '"') continue;
+        out.append(text, plain, i - plain);
+        plain = i + 1;
         switch (c) {
         case '\\': out += "\\\\"; break;
         case '"': out += "\\\""; break;
         case '\n': out += "\\n"; break;
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20 || c == 0x7f) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\x%02x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
+        default: {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            out += buf;
+        }
         }
     }
+    out.append(text, plain, std::string::npos);
     out += '"';
+}
+
+void appendValue(std::string& out, const Value& value);
+
+void appendFields(std::string& out, const Value& tuple) {
+    for (std::size_t i = 0; i < tuple.fields.size(); ++i) {
+        if (i > 0) out += ',';
+        out += tuple.fields[i].first;
+        out += '=';
+        appendValue(out, tuple.fields[i].second);
+    }
+}
+
+// One output string for the whole value: a design's hierarchy is one deep value of many
+// thousand texts, and building each level's text apart copied it once per level.
+void appendValue(std::string& out, const Value& value) {
+    switch (value.kind) {
+    case Value::Kind::Text: appendQuoted(out, value.text); return;
+    case Value::Kind::Tuple:
+        out += '{';
+        appendFields(out, value);
+        out += '}';
+        return;
+    case Value::Kind::List:
+        out += '[';
+        for (std::size_t i = 0; i < value.items.size(); ++i) {
+            if (i > 0) out += ',';
+            appendValue(out, value.items[i]);
+        }
+        out += ']';
+        return;
+    }
+}
+
+} // namespace
+
+std::string quote(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    appendQuoted(out, text);
     return out;
 }
 
 std::string encodeFields(const Value& tuple) {
     std::string out;
-    for (std::size_t i = 0; i < tuple.fields.size(); ++i) {
-        if (i > 0) out += ',';
-        out += tuple.fields[i].first;
-        out += '=';
-        out += encode(tuple.fields[i].second);
-    }
+    appendFields(out, tuple);
     return out;
 }
 
 std::string encode(const Value& value) {
-    switch (value.kind) {
-    case Value::Kind::Text: return quote(value.text);
-    case Value::Kind::Tuple: return "{" + encodeFields(value) + "}";
-    case Value::Kind::List: {
-        std::string out = "[";
-        for (std::size_t i = 0; i < value.items.size(); ++i) {
-            if (i > 0) out += ',';
-            out += encode(value.items[i]);
-        }
-        return out + "]";
-    }
-    }
-    return std::string();
+    std::string out;
+    appendValue(out, value);
+    return out;
 }
 
 namespace {

@@ -20,6 +20,15 @@ struct Value {
     std::vector<std::pair<std::string, Value>> fields; // Tuple (names may repeat)
     std::vector<Value> items;                          // List
 
+    // Moves are declared noexcept so that vectors of values move them when they grow: for a
+    // type that holds vectors of itself the compiler cannot tell, and copied a hierarchy's whole
+    // tree at each growth.
+    Value() = default;
+    Value(const Value&) = default;
+    Value(Value&&) noexcept = default;
+    Value& operator=(const Value&) = default;
+    Value& operator=(Value&&) noexcept = default;
+
     static Value ofText(std::string t) { Value v; v.text = std::move(t); return v; }
     static Value tuple() { Value v; v.kind = Kind::Tuple; return v; }
     static Value list() { Value v; v.kind = Kind::List; return v; }

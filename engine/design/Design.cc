@@ -2,6 +2,7 @@
 // Places come from VPI where vvp has them (a scope's definition file and line, an instance's
 // place), otherwise from the declaration side file.
 #include <map>
+#include <utility>
 
 #include "DataObjects.h"
 #include "DesignInfo.h"
@@ -118,12 +119,12 @@ Value describeScope(vpiHandle scope) {
     Value children = Value::list();
     vpiHandle inner = vpi_iterate(vpiInternalScope, scope);
     while (vpiHandle child = inner ? vpi_scan(inner) : nullptr) children.push(describeScope(child));
-    tuple.add(Field::Children, children);
+    tuple.add(Field::Children, std::move(children));
     std::map<std::string, std::string> dirs;
     if (module) dirs = portDirections(scope);
     Value objects = Value::list();
     for (vpiHandle object : dataObjectsOf(scope)) objects.push(describeObject(object, dirs));
-    tuple.add(Field::Objects, objects);
+    tuple.add(Field::Objects, std::move(objects));
     return tuple;
 }
 
@@ -132,7 +133,9 @@ Value design(const std::vector<std::string>& args) {
     Value tops = Value::list();
     vpiHandle modules = vpi_iterate(vpiModule, nullptr);
     while (vpiHandle top = modules ? vpi_scan(modules) : nullptr) tops.push(describeScope(top));
-    return Value::tuple().add(Field::Resolution, precisionExponent()).add(Field::Tops, tops);
+    Value result = Value::tuple();
+    result.add(Field::Resolution, precisionExponent()).add(Field::Tops, std::move(tops));
+    return result;
 }
 
 Registrar designRequest(Orvex::Protocol::Request::Design, design);

@@ -131,6 +131,7 @@ void startEngine() {
 
 } // namespace OrvexEngine
 
+// The module's one entry point: everything else in it is hidden (see CMakeLists.txt).
 extern "C" {
-void (*vlog_startup_routines[])() = {OrvexEngine::startEngine, nullptr};
+__attribute__((visibility("default"))) void (*vlog_startup_routines[])() = {OrvexEngine::startEngine, nullptr};
 }
