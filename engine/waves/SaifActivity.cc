@@ -60,8 +60,8 @@ inline std::uint32_t ActivityCounts::see(Word& w, std::uint32_t mask, std::uint3
     return diff;
 }
 
-inline void ActivityCounts::noteChanged(Net& net, std::size_t index) {
-    if (net.dirty) return;
+// Out of line: the first change of a net in a step only, and it keeps the common path short.
+__attribute__((noinline)) void ActivityCounts::noteChanged(Net& net, std::size_t index) {
     net.dirty = 1;
     dirty_.push_back(static_cast<std::uint32_t>(index));
 }
@@ -69,11 +69,15 @@ inline void ActivityCounts::noteChanged(Net& net, std::size_t index) {
 void ActivityCounts::observe(std::size_t index, const VecWord* words) {
     Net& net = nets_[index];
     Word* const w = words_.data() + net.word;
-    const std::size_t last = (net.width - 1) / 32;
-    std::uint32_t diff = 0;
-    for (std::size_t i = 0; i < last; ++i) diff |= see(w[i], ~std::uint32_t(0), words[i].aval, words[i].bval);
-    diff |= see(w[last], wordMask(last, net.width), words[last].aval, words[last].bval);
-    if (diff) noteChanged(net, index);
+    std::uint32_t diff;
+    if (net.width <= 32) {
+        diff = see(*w, wordMask(0, net.width), words[0].aval, words[0].bval);
+    } else {
+        const std::size_t last = (net.width - 1) / 32;
+        diff = see(w[last], wordMask(last, net.width), words[last].aval, words[last].bval);
+        for (std::size_t i = 0; i < last; ++i) diff |= see(w[i], ~std::uint32_t(0), words[i].aval, words[i].bval);
+    }
+    if (diff && !net.dirty) noteChanged(net, index);
 }
 
 void ActivityCounts::observe(std::size_t index, const std::string& bits) {
@@ -88,7 +92,7 @@ void ActivityCounts::observe(std::size_t index, const std::string& bits) {
         diff |= see(live, wordMask(w, net.width), (one & given) | (live.liveOne & ~given),
                     (unknown & given) | (live.liveUnknown & ~given));
     }
-    if (diff) noteChanged(net, index);
+    if (diff && !net.dirty) noteChanged(net, index);
 }
 
 void ActivityCounts::settle(std::uint64_t time) {

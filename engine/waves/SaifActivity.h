@@ -68,6 +68,7 @@ private:
 
     /// Takes `one` and `unknown` (bits under `mask`) as the latest value of `w`; the bits changed.
     std::uint32_t see(Word& w, std::uint32_t mask, std::uint32_t one, std::uint32_t unknown);
+    /// Puts a net changed for the first time in the step on the list of those to settle.
     void noteChanged(Net& net, std::size_t index);
     /// Settles one word whose first bit is counter `first`.
     void settleWord(Word& word, std::size_t first, std::uint64_t time);
