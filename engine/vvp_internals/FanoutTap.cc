@@ -314,6 +314,13 @@ void Tap::recvVec4(const void*, const Vector4& bits, void*) {
 }
 
 void Tap::takeSmall(std::uint64_t aval, std::uint64_t bval) {
+    if (!firstChangeOnly_) {
+        // A listener of every change (SAIF): the words are kept in the tap itself.
+        inline_[0] = VecWord{static_cast<std::uint32_t>(aval), static_cast<std::uint32_t>(bval)};
+        inline_[1] = VecWord{static_cast<std::uint32_t>(aval >> 32), static_cast<std::uint32_t>(bval >> 32)};
+        rawValid_ = false;
+        return listener_->tapChanged(*this, simulationTime());
+    }
     const VecWord fresh[2] = {{static_cast<std::uint32_t>(aval), static_cast<std::uint32_t>(bval)},
                               {static_cast<std::uint32_t>(aval >> 32), static_cast<std::uint32_t>(bval >> 32)}};
     take(fresh);
