@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <new>
 
 namespace OrvexEngine {
 namespace VvpInternals {
@@ -190,13 +191,13 @@ Tap* attachTap(vpiHandle signal, TapListener* listener, std::size_t id) {
     const int width = real ? 1 : vpi_get(vpiSize, signal);
     if (width < 1) return nullptr;
 
-    Tap* tap = new Tap;
+    Tap* tap = Tap::create();
     tap->source_ = node;
     tap->handle_ = signal;
-    tap->id_ = id;
+    tap->id_ = static_cast<std::uint32_t>(id);
     tap->width_ = width;
     tap->real_ = real;
-    tap->words_.assign(static_cast<std::size_t>(width + 31) / 32, VecWord{0, 0});
+    if (width > 64) tap->wide_.assign(static_cast<std::size_t>(width + 31) / 32, VecWord{0, 0});
     tap->small_ = !real && width <= 64;
     tap->mask_ = width >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << width) - 1;
     tap->readBack(); // the value now, silently: no listener yet
@@ -207,6 +208,23 @@ Tap* attachTap(vpiHandle signal, TapListener* listener, std::size_t id) {
     tap->node_.fun = tap;
     tap->node_.port[0] = node->out;
     node->out = reinterpret_cast<NetPtr>(&tap->node_);
+    return tap;
+}
+
+Tap* Tap::create() {
+    // Taps are never freed (see detachTap), so they are carved from blocks in the order they
+    // are attached: the taps of signals that change together share pages, and each starts a
+    // cache line.
+    static constexpr std::size_t PerBlock = 64;
+    static char* next = nullptr;
+    static std::size_t left = 0;
+    if (left == 0) {
+        next = static_cast<char*>(::operator new(sizeof(Tap) * PerBlock, std::align_val_t(alignof(Tap))));
+        left = PerBlock;
+    }
+    Tap* tap = new (next) Tap;
+    next += sizeof(Tap);
+    --left;
     return tap;
 }
 
@@ -253,27 +271,21 @@ std::uint32_t Tap::usedBits(std::size_t word) const {
 
 void Tap::take(const VecWord* fresh) {
     // Most changes are a word or two: copied in place rather than through a library call.
-    const std::size_t count = words_.size();
+    const std::size_t count = wordCount();
+    VecWord* const words = wordData();
     rawValid_ = false;
-    if (!listener_) {
-        for (std::size_t i = 0; i < count; ++i) words_[i] = fresh[i];
-        return;
-    }
-    const std::uint64_t now = simulationTime();
-    if (firstChangeOnly_) {
+    if (listener_ && firstChangeOnly_) {
         // A loop changes its variables many times a step; only the first change is news.
+        const std::uint64_t now = simulationTime();
         if (now == notedStep_ && ++repeats_ >= restAfter_) return rest();
         if (now != notedStep_) {
             listener_->tapChanging(*this, now);
             notedStep_ = now;
             repeats_ = 0;
         }
-        for (std::size_t i = 0; i < count; ++i) words_[i] = fresh[i];
-        return;
     }
-    listener_->tapChanging(*this, now);
-    for (std::size_t i = 0; i < count; ++i) words_[i] = fresh[i];
-    if (listener_) listener_->tapChanged(*this, now);
+    for (std::size_t i = 0; i < count; ++i) words[i] = fresh[i];
+    if (listener_ && !firstChangeOnly_) listener_->tapChanged(*this, simulationTime());
 }
 
 void Tap::recvVec4(const void*, const Vector4& bits, void*) {
@@ -281,7 +293,7 @@ void Tap::recvVec4(const void*, const Vector4& bits, void*) {
     if (small_ && bits.size == static_cast<unsigned>(width_) && !rawPending_) {
         // The common case, kept short: it runs for every change of every tapped variable.
         const std::uint64_t aval = bits.aValue & mask_, bval = bits.bValue & mask_;
-        VecWord* const w = words_.data();
+        VecWord* const w = wordData();
         const VecWord low{static_cast<std::uint32_t>(aval), static_cast<std::uint32_t>(bval)};
         const VecWord high{static_cast<std::uint32_t>(aval >> 32), static_cast<std::uint32_t>(bval >> 32)};
         const bool wide = width_ > 32;
@@ -302,6 +314,13 @@ void Tap::recvVec4(const void*, const Vector4& bits, void*) {
 }
 
 void Tap::takeSmall(std::uint64_t aval, std::uint64_t bval) {
+    if (!firstChangeOnly_) {
+        // A listener of every change (SAIF): the words are kept in the tap itself.
+        inline_[0] = VecWord{static_cast<std::uint32_t>(aval), static_cast<std::uint32_t>(bval)};
+        inline_[1] = VecWord{static_cast<std::uint32_t>(aval >> 32), static_cast<std::uint32_t>(bval >> 32)};
+        rawValid_ = false;
+        return listener_->tapChanged(*this, simulationTime());
+    }
     const VecWord fresh[2] = {{static_cast<std::uint32_t>(aval), static_cast<std::uint32_t>(bval)},
                               {static_cast<std::uint32_t>(aval >> 32), static_cast<std::uint32_t>(bval >> 32)}};
     take(fresh);
@@ -309,15 +328,15 @@ void Tap::takeSmall(std::uint64_t aval, std::uint64_t bval) {
 
 void Tap::takeWhole(const std::uint64_t* a, const std::uint64_t* b) {
     if (rawPending_) decodePending();
-    const std::size_t count = words_.size();
+    const std::size_t count = wordCount();
     if (count <= 2) {
         // Up to 64 bits, the common case: one vvp word, compared without a copy.
         const std::uint64_t mask = width_ >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << width_) - 1;
         const std::uint64_t aval = a[0] & mask, bval = b[0] & mask;
         const VecWord fresh[2] = {{static_cast<std::uint32_t>(aval), static_cast<std::uint32_t>(bval)},
                                   {static_cast<std::uint32_t>(aval >> 32), static_cast<std::uint32_t>(bval >> 32)}};
-        if (fresh[0].aval == words_[0].aval && fresh[0].bval == words_[0].bval &&
-            (count == 1 || (fresh[1].aval == words_[1].aval && fresh[1].bval == words_[1].bval)))
+        if (fresh[0].aval == wordData()[0].aval && fresh[0].bval == wordData()[0].bval &&
+            (count == 1 || (fresh[1].aval == wordData()[1].aval && fresh[1].bval == wordData()[1].bval)))
             return;
         return take(fresh);
     }
@@ -325,12 +344,12 @@ void Tap::takeWhole(const std::uint64_t* a, const std::uint64_t* b) {
     toWords(a, b, fresh_.data());
     std::uint32_t diff = 0;
     for (std::size_t i = 0; i < count; ++i)
-        diff |= (fresh_[i].aval ^ words_[i].aval) | (fresh_[i].bval ^ words_[i].bval);
+        diff |= (fresh_[i].aval ^ wordData()[i].aval) | (fresh_[i].bval ^ wordData()[i].bval);
     if (diff) take(fresh_.data());
 }
 
 void Tap::toWords(const std::uint64_t* a, const std::uint64_t* b, VecWord* out) const {
-    for (std::size_t i = 0; i < words_.size(); ++i) {
+    for (std::size_t i = 0; i < wordCount(); ++i) {
         const unsigned shift = (i & 1) * 32;
         const std::uint32_t mask = usedBits(i);
         out[i] = VecWord{static_cast<std::uint32_t>(a[i / 2] >> shift) & mask,
@@ -350,7 +369,7 @@ void Tap::readBack() {
     value.format = vpiVectorVal;
     vpi_get_value(handle_, &value);
     if (value.format != vpiVectorVal || !value.value.vector) return;
-    const std::size_t count = words_.size();
+    const std::size_t count = wordCount();
     fresh_.resize(count);
     bool differs = false;
     for (std::size_t i = 0; i < count; ++i) {
@@ -358,7 +377,7 @@ void Tap::readBack() {
         const VecWord w{static_cast<std::uint32_t>(value.value.vector[i].aval) & mask,
                         static_cast<std::uint32_t>(value.value.vector[i].bval) & mask};
         fresh_[i] = w;
-        differs = differs || w.aval != words_[i].aval || w.bval != words_[i].bval;
+        differs = differs || w.aval != wordData()[i].aval || w.bval != wordData()[i].bval;
     }
     if (differs) take(fresh_.data());
 }
@@ -380,9 +399,8 @@ void Tap::recvReal(const void*, double value, void*) {
         realValue_ = value;
         return;
     }
-    listener_->tapChanging(*this, now);
     realValue_ = value;
-    if (listener_) listener_->tapChanged(*this, now);
+    listener_->tapChanged(*this, now);
 }
 
 // Longs do not reach the signals taps are put on; should one come, the value is read back.
@@ -415,7 +433,7 @@ void Tap::recvVec4Part(const void*, const Vector4& bits, unsigned base, unsigned
 
 void Tap::takePart(const std::uint64_t* a, const std::uint64_t* b, unsigned base, unsigned width) {
     if (rawPending_) decodePending();
-    fresh_ = words_;
+    fresh_.assign(wordData(), wordData() + wordCount());
     for (unsigned done = 0; done < width; done += 32) {
         const unsigned count = width - done < 32 ? width - done : 32;
         const std::uint32_t mask = count == 32 ? ~std::uint32_t(0) : (std::uint32_t(1) << count) - 1;
@@ -430,8 +448,8 @@ void Tap::takePart(const std::uint64_t* a, const std::uint64_t* b, unsigned base
             fresh_[word + 1].bval = (fresh_[word + 1].bval & ~(mask >> back)) | (bval >> back);
         }
     }
-    for (std::size_t i = 0; i < words_.size(); ++i)
-        if (fresh_[i].aval != words_[i].aval || fresh_[i].bval != words_[i].bval) return take(fresh_.data());
+    for (std::size_t i = 0; i < wordCount(); ++i)
+        if (fresh_[i].aval != wordData()[i].aval || fresh_[i].bval != wordData()[i].bval) return take(fresh_.data());
 }
 void Tap::recvVec8Part(const void*, const Vector8& bits, unsigned base, unsigned width, unsigned vectorWidth) {
     if (!listener_) return;
@@ -447,7 +465,7 @@ void Tap::decodePending() {
     strengthA_.resize(words);
     strengthB_.resize(words);
     strengthWords(raw_.data(), static_cast<unsigned>(raw_.size()), strengthA_.data(), strengthB_.data());
-    toWords(strengthA_.data(), strengthB_.data(), words_.data());
+    toWords(strengthA_.data(), strengthB_.data(), wordData());
 }
 
 bool Tap::decode(const Vector8& bits) {
@@ -465,7 +483,7 @@ bool Tap::decode(const Vector8& bits) {
     value.format = vpiVectorVal;
     vpi_get_value(handle_, &value);
     if (value.format != vpiVectorVal || !value.value.vector) return strengthsTrusted = false;
-    for (std::size_t i = 0; i < words_.size(); ++i) {
+    for (std::size_t i = 0; i < wordCount(); ++i) {
         const std::uint32_t mask = usedBits(i);
         const unsigned shift = (i & 1) * 32;
         if ((static_cast<std::uint32_t>(value.value.vector[i].aval) & mask) !=

@@ -23,9 +23,10 @@ class Tap;
 /// not run simulation code or add or remove taps of the signal being propagated.
 class TapListener {
 public:
-    /// Before the tap takes the new value: `tap` still holds the old one.
+    /// For a first-change-only listener: the first change in a step, before the tap takes the
+    /// new value (`tap` still holds the old one).
     virtual void tapChanging(Tap& tap, std::uint64_t now) = 0;
-    /// After the tap took it.
+    /// For any other listener: each change, after the tap took it.
     virtual void tapChanged(Tap& tap, std::uint64_t now) = 0;
     /// True when only the first change of each time step matters (and then the latest value):
     /// the tap calls tapChanging once per step, until Tap::renotify(), and never tapChanged.
@@ -38,7 +39,7 @@ protected:
     ~TapListener() = default;
 };
 
-class Tap final : public Functor {
+class alignas(64) Tap final : public Functor {
 public:
     std::size_t id() const { return id_; }
     int width() const { return width_; }
@@ -47,7 +48,7 @@ public:
     const VecWord* words() {
         if (resting_) wake();
         if (rawPending_) decodePending();
-        return words_.data();
+        return wordData();
     }
     double realValue() {
         if (resting_) wake();
@@ -101,23 +102,33 @@ private:
     void decodePending();
 
     static constexpr std::uint64_t NoStep = ~std::uint64_t(0);
+    static Tap* create();
+    /// The latest value's words: in the tap itself up to 64 bits.
+    VecWord* wordData() { return width_ <= 64 ? inline_ : wide_.data(); }
+    std::size_t wordCount() const { return static_cast<std::size_t>(width_ + 31) / 32; }
 
+    // Laid out for the cache: vvp reads the first line (the vtable pointer and `node_`) to pass a
+    // value on, and a change of up to 64 bits needs only the second.
     NetNode node_{};             // our place in the fan-out list (port 0 threads it)
-    NetNode* source_ = nullptr;  // the signal's node
-    vpiHandle handle_ = nullptr;
     TapListener* listener_ = nullptr;
-    std::size_t id_ = 0;
-    int width_ = 1;
-    bool real_ = false;
-    double realValue_ = 0;
-    bool small_ = false;       // a vector of up to 64 bits: one vvp word, compared in place
-    std::uint64_t mask_ = 0;    // its bits
-    bool firstChangeOnly_ = false;
+    VecWord inline_[2]{};        // the value of up to 64 bits
+    std::uint64_t mask_ = 0;     // its bits, for a vector of up to 64 bits
     std::uint64_t notedStep_ = NoStep; // the step whose first change the listener was told of
+    std::uint32_t id_ = 0;
+    int width_ = 1;
     unsigned repeats_ = 0;   // changes since, in that step
     unsigned restAfter_ = 0; // so many and the tap rests: about what reading the value back costs
-    bool resting_ = false; // out of the fan-out for the rest of the step (see rest())
-    std::vector<VecWord> words_;
+    bool small_ = false;     // a vector of up to 64 bits: one vvp word, compared in place
+    bool firstChangeOnly_ = false;
+    bool resting_ = false;   // out of the fan-out for the rest of the step (see rest())
+    bool rawPending_ = false;
+    bool rawValid_ = false;
+    bool real_ = false;
+
+    NetNode* source_ = nullptr;  // the signal's node
+    vpiHandle handle_ = nullptr;
+    double realValue_ = 0;
+    std::vector<VecWord> wide_;  // the value of more than 64 bits
     std::vector<VecWord> fresh_;
     std::vector<std::uint64_t> strengthA_, strengthB_;
     // The strength bytes of the last whole value received (strength-aware signals): vvp passes
@@ -126,8 +137,6 @@ private:
     // is only kept here (`rawPending_`) and decoded when the value is read: cheaper than resting
     // for wide strength values, which cost much to read back.
     std::vector<unsigned char> raw_;
-    bool rawValid_ = false;
-    bool rawPending_ = false;
 };
 
 /// Checks vvp's symbols and vtable layout once; false with `why` when taps cannot be used.

@@ -9,99 +9,154 @@ namespace OrvexEngine {
 
 namespace {
 
-char stateOf(char c) { return c == '0' || c == '1' ? c : 'x'; }
-
-void addTime(BitActivity& bit, std::uint64_t until) {
-    const std::uint64_t span = until > bit.since ? until - bit.since : 0;
-    if (bit.state == '0') bit.t0 += span;
-    else if (bit.state == '1') bit.t1 += span;
-    else bit.tx += span;
-    bit.since = until;
-}
-
-} // namespace
-
-namespace {
 std::uint32_t wordMask(std::size_t word, std::size_t width) {
     const std::size_t used = width - word * 32;
     return used >= 32 ? ~std::uint32_t(0) : (std::uint32_t(1) << used) - 1;
 }
 
-char liveChar(std::uint32_t one, std::uint32_t unknown, unsigned bit) {
-    if (unknown >> bit & 1) return 'x';
-    return (one >> bit & 1) ? '1' : '0';
+// Bits `from`..`from + 31` of a bit string as known ones and unknown bits (x and z).
+void wordOf(const std::string& bits, std::size_t from, std::size_t width, std::uint32_t& one, std::uint32_t& unknown) {
+    one = unknown = 0;
+    const std::size_t end = bits.size() < width ? bits.size() : width;
+    for (std::size_t i = from; i < end && i < from + 32; ++i) {
+        const std::uint32_t bit = std::uint32_t(1) << (i - from);
+        if (bits[i] == '1') one |= bit;
+        else if (bits[i] != '0') unknown |= bit;
+    }
 }
+
 } // namespace
 
-NetActivity::NetActivity(const std::string& bits, std::uint64_t start)
-    : bits_(bits.size()), liveOne_((bits.size() + 31) / 32), liveUnknown_(liveOne_.size()),
-      stepChanged_(liveOne_.size()) {
+std::size_t ActivityCounts::add(const std::string& bits) {
+    Net net;
+    net.word = static_cast<std::uint32_t>(words_.size());
+    net.bit = static_cast<std::uint32_t>(toggles_.size());
+    net.width = static_cast<std::uint32_t>(bits.size());
+    for (std::size_t w = 0; w * 32 < bits.size(); ++w) {
+        Word word;
+        wordOf(bits, w * 32, bits.size(), word.liveOne, word.liveUnknown);
+        word.stateOne = word.liveOne;
+        word.stateUnknown = word.liveUnknown;
+        words_.push_back(word);
+    }
+    toggles_.resize(toggles_.size() + bits.size());
+    rare_.resize(rare_.size() + bits.size());
     for (std::size_t i = 0; i < bits.size(); ++i) {
-        const char s = stateOf(bits[i]);
-        bits_[i].state = bits_[i].live = s;
-        bits_[i].since = start;
-        if (s == '1') liveOne_[i / 32] |= std::uint32_t(1) << (i % 32);
-        if (s == 'x') liveUnknown_[i / 32] |= std::uint32_t(1) << (i % 32);
+        // Entered its state at the start.
+        if (bits[i] == '1') toggles_[net.bit + i].t1 = 0 - start_;
+        else if (bits[i] != '0') rare_[net.bit + i].tx = 0 - start_;
     }
+    nets_.push_back(net);
+    return nets_.size() - 1;
 }
 
-void NetActivity::see(std::size_t word, std::uint32_t one, std::uint32_t unknown) {
-    const std::uint32_t mask = wordMask(word, bits_.size());
-    one &= mask & ~unknown;
+inline std::uint32_t ActivityCounts::see(Word& w, std::uint32_t mask, std::uint32_t one, std::uint32_t unknown) {
     unknown &= mask;
-    std::uint32_t diff = (one ^ liveOne_[word]) | (unknown ^ liveUnknown_[word]);
-    if (diff == 0) return;
-    liveOne_[word] = one;
-    liveUnknown_[word] = unknown;
-    stepChanged_[word] |= diff;
-    while (diff) {
-        const unsigned bit = static_cast<unsigned>(__builtin_ctz(diff));
-        diff &= diff - 1;
-        BitActivity& b = bits_[word * 32 + bit];
-        b.live = liveChar(one, unknown, bit);
-        ++b.stepChanges;
+    one &= mask & ~unknown;
+    const std::uint32_t diff = (one ^ w.liveOne) | (unknown ^ w.liveUnknown);
+    w.liveOne = one;
+    w.liveUnknown = unknown;
+    w.changed |= diff;
+    return diff;
+}
+
+// Out of line: the first change of a net in a step only, and it keeps the common path short.
+__attribute__((noinline)) void ActivityCounts::noteChanged(Net& net, std::size_t index) {
+    net.dirty = 1;
+    dirty_.push_back(static_cast<std::uint32_t>(index));
+}
+
+void ActivityCounts::observe(std::size_t index, const VecWord* words) {
+    Net& net = nets_[index];
+    Word* const w = words_.data() + net.word;
+    std::uint32_t diff;
+    if (net.width <= 32) {
+        diff = see(*w, wordMask(0, net.width), words[0].aval, words[0].bval);
+    } else {
+        const std::size_t last = (net.width - 1) / 32;
+        diff = see(w[last], wordMask(last, net.width), words[last].aval, words[last].bval);
+        for (std::size_t i = 0; i < last; ++i) diff |= see(w[i], ~std::uint32_t(0), words[i].aval, words[i].bval);
     }
+    if (diff && !net.dirty) noteChanged(net, index);
 }
 
-void NetActivity::observe(const VecWord* words) {
-    for (std::size_t w = 0; w < liveOne_.size(); ++w) see(w, words[w].aval & ~words[w].bval, words[w].bval);
-}
-
-void NetActivity::observe(const std::string& bits) {
-    const std::size_t n = bits.size() < bits_.size() ? bits.size() : bits_.size();
-    for (std::size_t w = 0; w * 32 < n; ++w) {
-        std::uint32_t one = liveOne_[w], unknown = liveUnknown_[w];
-        for (std::size_t i = w * 32; i < n && i < w * 32 + 32; ++i) {
-            const std::uint32_t bit = std::uint32_t(1) << (i % 32);
-            const char s = stateOf(bits[i]);
-            one = s == '1' ? one | bit : one & ~bit;
-            unknown = s == 'x' ? unknown | bit : unknown & ~bit;
-        }
-        see(w, one, unknown);
+void ActivityCounts::observe(std::size_t index, const std::string& bits) {
+    Net& net = nets_[index];
+    std::uint32_t diff = 0;
+    for (std::size_t w = 0; w * 32 < net.width; ++w) {
+        // Bits past the end of a short string keep their value.
+        Word& live = words_[net.word + w];
+        const std::uint32_t given = bits.size() <= w * 32 ? 0 : wordMask(w, bits.size() < net.width ? bits.size() : net.width);
+        std::uint32_t one, unknown;
+        wordOf(bits, w * 32, net.width, one, unknown);
+        diff |= see(live, wordMask(w, net.width), (one & given) | (live.liveOne & ~given),
+                    (unknown & given) | (live.liveUnknown & ~given));
     }
+    if (diff && !net.dirty) noteChanged(net, index);
 }
 
-void NetActivity::settle(std::uint64_t time) {
-    for (std::size_t w = 0; w < stepChanged_.size(); ++w) {
-        std::uint32_t changed = stepChanged_[w];
-        stepChanged_[w] = 0;
-        while (changed) {
-            BitActivity& bit = bits_[w * 32 + static_cast<unsigned>(__builtin_ctz(changed))];
-            changed &= changed - 1;
-            if (bit.live != bit.state) {
-                addTime(bit, time);
-                if (bit.state != 'x' && bit.live != 'x') ++bit.tc;
-                bit.state = bit.live;
-            } else {
-                ++bit.ig; // left and came back within the step
-            }
-            bit.stepChanges = 0;
-        }
+void ActivityCounts::settle(std::uint64_t time) {
+    Word* const words = words_.data();
+    for (std::uint32_t index : dirty_) {
+        Net& net = nets_[index];
+        net.dirty = 0;
+        const std::size_t count = (net.width + 31) / 32;
+        for (std::size_t w = 0; w < count; ++w)
+            if (words[net.word + w].changed) settleWord(words[net.word + w], net.bit + w * 32, time);
     }
+    dirty_.clear();
 }
 
-void NetActivity::finish(std::uint64_t time) {
-    for (BitActivity& bit : bits_) addTime(bit, time);
+void ActivityCounts::settleWord(Word& word, std::size_t first, std::uint64_t time) {
+    Toggles* const toggles = toggles_.data() + first;
+    Rare* const rare = rare_.data() + first;
+    const std::uint32_t changed = word.changed;
+    word.changed = 0;
+    const std::uint32_t moved = changed & ((word.liveOne ^ word.stateOne) | (word.liveUnknown ^ word.stateUnknown));
+    for (std::uint32_t glitched = changed & ~moved; glitched; glitched &= glitched - 1)
+        ++rare[__builtin_ctz(glitched)].ig;
+    // Between 0 and 1: a transition, and a stay at 1 begins or ends.
+    const std::uint32_t known = ~word.stateUnknown & ~word.liveUnknown;
+    const std::uint32_t toggled = moved & known;
+    for (std::uint32_t bits = toggled & word.liveOne; bits; bits &= bits - 1) {
+        const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
+        toggles[at].t1 -= time;
+        if (++toggles[at].tc == 0) rare[at].tcCarried += std::uint64_t(1) << 32;
+    }
+    for (std::uint32_t bits = toggled & ~word.liveOne; bits; bits &= bits - 1) {
+        const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
+        toggles[at].t1 += time;
+        if (++toggles[at].tc == 0) rare[at].tcCarried += std::uint64_t(1) << 32;
+    }
+    // To or from x: a stay at x begins or ends, and one at 1 may.
+    for (std::uint32_t bits = moved & ~known; bits; bits &= bits - 1) {
+        const std::uint32_t bit = bits & -bits;
+        const unsigned at = static_cast<unsigned>(__builtin_ctz(bits));
+        if (word.stateUnknown & bit) rare[at].tx += time;
+        else if (word.stateOne & bit) toggles[at].t1 += time;
+        if (word.liveUnknown & bit) rare[at].tx -= time;
+        else if (word.liveOne & bit) toggles[at].t1 -= time;
+    }
+    word.stateOne = word.liveOne;
+    word.stateUnknown = word.liveUnknown;
+}
+
+std::vector<BitActivity> ActivityCounts::bits(std::size_t index, std::uint64_t time) const {
+    const Net& net = nets_[index];
+    std::vector<BitActivity> out(net.width);
+    for (std::size_t i = 0; i < net.width; ++i) {
+        const Word& word = words_[net.word + i / 32];
+        const std::uint32_t bit = std::uint32_t(1) << (i % 32);
+        const Toggles& t = toggles_[net.bit + i];
+        const Rare& u = rare_[net.bit + i];
+        BitActivity& b = out[i];
+        b.t1 = t.t1 + ((word.stateOne & bit) ? time : 0);
+        b.tx = u.tx + ((word.stateUnknown & bit) ? time : 0);
+        b.t0 = (time - start_) - b.t1 - b.tx;
+        b.tc = u.tcCarried + t.tc;
+        b.ig = u.ig;
+    }
+    return out;
 }
 
 std::string saifName(const std::string& name) {

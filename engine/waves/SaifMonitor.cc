@@ -4,7 +4,6 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <memory>
 #include <unistd.h>
 
 #include <vpi_user.h>
@@ -32,8 +31,6 @@ struct Net {
     bool vector = false;
     int msb = 0, lsb = 0;
     int width = 1;
-    std::unique_ptr<NetActivity> activity;
-    bool dirty = false;
 };
 
 struct Instance {
@@ -65,6 +62,7 @@ public:
         if (fd_ < 0) throw EngineError("saif-open: cannot open " + file + ": " + std::strerror(errno));
         file_ = file;
         start_ = stepTime_ = simTicks();
+        counts_ = ActivityCounts(start_);
         allnets_ = allnets;
         // The instances from the top down to the monitored block, which holds the nets.
         std::vector<vpiHandle> chain;
@@ -108,17 +106,17 @@ public:
         header.precision = designPrecision();
         header.duration = now - start_;
         for (Net& net : nets_) {
-            net.activity->finish(now);
             if (net.callback) vpi_remove_cb(net.callback);
             net.callback = nullptr;
             VvpInternals::detachTap(net.tap);
             net.tap = nullptr;
         }
-        const std::string text = saifText(header, convert(top_));
+        const std::string text = saifText(header, convert(top_, now));
         const bool ok = ::write(fd_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
         ::close(fd_);
         fd_ = -1;
         nets_.clear();
+        counts_ = ActivityCounts();
         top_ = Instance();
         if (!ok) throw EngineError("saif-close: cannot write " + file_ + ": " + std::strerror(errno));
     }
@@ -126,26 +124,26 @@ public:
     // A time step is settled when the first change of a later one arrives (or at the close):
     // no callback is needed at the end of each step.
     void changed(std::size_t index, const s_vpi_vecval* words, std::uint64_t now) {
-        if (now != stepTime_) {
-            settle(stepTime_);
-            stepTime_ = now;
-        }
-        Net& net = nets_[index];
+        if (now != stepTime_) startStep(now);
         if (words) {
-            net.activity->observe(reinterpret_cast<const VecWord*>(words));
+            counts_.observe(index, reinterpret_cast<const VecWord*>(words));
         } else {
-            net.activity->observe(currentBits(net.handle, net.width));
-        }
-        if (!net.dirty) {
-            net.dirty = true;
-            dirty_.push_back(index);
+            const Net& net = nets_[index];
+            counts_.observe(index, currentBits(net.handle, net.width));
         }
     }
 
 private:
     void tapChanging(VvpInternals::Tap&, std::uint64_t) override {}
+    // Every change of every tapped net comes here: kept to the few instructions it needs.
     void tapChanged(VvpInternals::Tap& tap, std::uint64_t now) override {
-        changed(tap.id(), reinterpret_cast<const s_vpi_vecval*>(tap.words()), now);
+        if (now != stepTime_) startStep(now);
+        counts_.observe(tap.id(), tap.words());
+    }
+
+    __attribute__((noinline)) void startStep(std::uint64_t now) {
+        settle(stepTime_);
+        stepTime_ = now;
     }
 
     void fill(Instance& inst, vpiHandle scope, int levels) {
@@ -181,7 +179,7 @@ private:
                 net.msb = net.width - 1;
                 net.lsb = 0;
             }
-            net.activity = std::make_unique<NetActivity>(currentBits(h, net.width), start_);
+            counts_.add(currentBits(h, net.width));
             inst.nets.push_back(nets_.size());
             nets_.push_back(std::move(net));
             follow(nets_.size() - 1);
@@ -200,15 +198,9 @@ private:
 
     void follow(std::size_t index);
 
-    void settle(std::uint64_t now) {
-        for (std::size_t i : dirty_) {
-            nets_[i].dirty = false;
-            nets_[i].activity->settle(now);
-        }
-        dirty_.clear();
-    }
+    void settle(std::uint64_t now) { counts_.settle(now); }
 
-    SaifInstance convert(const Instance& inst) const {
+    SaifInstance convert(const Instance& inst, std::uint64_t now) const {
         SaifInstance out;
         out.name = inst.name;
         for (std::size_t i : inst.nets) {
@@ -218,10 +210,10 @@ private:
             sn.vector = net.vector;
             sn.msb = net.msb;
             sn.lsb = net.lsb;
-            sn.bits = net.activity->bits();
+            sn.bits = counts_.bits(i, now);
             out.nets.push_back(std::move(sn));
         }
-        for (const Instance& child : inst.children) out.children.push_back(convert(child));
+        for (const Instance& child : inst.children) out.children.push_back(convert(child, now));
         return out;
     }
 
@@ -233,7 +225,7 @@ private:
     bool allnets_ = false;
     Instance top_;
     std::vector<Net> nets_;
-    std::vector<std::size_t> dirty_;
+    ActivityCounts counts_; // numbered as `nets_`
 };
 
 SaifMonitor& monitor() {
