@@ -75,12 +75,24 @@ bool reportingFileLine(Thread* thread, Code* code, std::uint8_t siteFlag) {
     return originalWith(thread, code, report);
 }
 
-// The patched `%file_line`: the site number is in the entry's second word.
+// The patched `%file_line` of a site with flags: the site number is in the entry's second word.
 bool fastFileLine(Thread* thread, Code* code) {
     std::uint8_t siteFlag = flags[code->index[0]];
     if (__builtin_expect((siteFlag | __atomic_load_n(&everyStatement, __ATOMIC_RELAXED)) == 0, 1))
         return true;
     return reportingFileLine(thread, code, siteFlag);
+}
+
+// The patched `%file_line` of a site without flags, nearly every one: it runs for every
+// statement, so it reads only the global word, not the site's flags.
+bool quietFileLine(Thread* thread, Code* code) {
+    if (__builtin_expect(__atomic_load_n(&everyStatement, __ATOMIC_RELAXED) == 0, 1)) return true;
+    return reportingFileLine(thread, code, flags[code->index[0]]);
+}
+
+// Each site's handler follows its flags (set only while the simulation is paused).
+void chooseHandler(std::size_t site) {
+    sites[site].entry->opcode = siteFlags[site] ? fastFileLine : quietFileLine;
 }
 
 struct TextRange {
@@ -202,7 +214,7 @@ bool patchStatementSites(bool* showFileLine, std::string& why) {
     showFile = showFileLine;
     for (std::size_t i = 0; i < found.size(); ++i) {
         found[i]->index[0] = static_cast<std::uint32_t>(i);
-        found[i]->opcode = fastFileLine;
+        chooseHandler(i);
     }
     return true;
 }
@@ -216,6 +228,7 @@ void rearmStatementSites(const std::function<bool(const std::string&, int)>& arm
             siteFlags[i] |= Armed;
         else
             siteFlags[i] &= static_cast<std::uint8_t>(~Armed);
+        chooseHandler(i);
     }
 }
 
