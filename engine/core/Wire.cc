@@ -83,6 +83,13 @@ void writeAll(const char* p, std::size_t left) {
     }
 }
 
+/// The queue is empty again, with no message left open to join.
+void queueWritten() {
+    queuedSize = 0;
+    openMessageEnd = kNoOpenMessage;
+    anyQueued.store(false, std::memory_order_relaxed);
+}
+
 /// Adds a whole record to the queue (a message joins a message at the queue's tail), writing
 /// the queue first when the record does not fit. Simulation thread only.
 void appendToQueue(const char* text, std::size_t size) {
@@ -269,14 +276,12 @@ void writeLine(const std::string& line) {
         // One write with the queue before it.
         std::memcpy(queued + queuedSize, whole.data(), whole.size());
         writeAll(queued, queuedSize + whole.size());
-        queuedSize = 0;
-        anyQueued.store(false, std::memory_order_relaxed);
+        queueWritten();
         return;
     }
     if (simulation && queuedSize > 0) {
         writeAll(queued, queuedSize);
-        queuedSize = 0;
-        anyQueued.store(false, std::memory_order_relaxed);
+        queueWritten();
     }
     writeAll(whole.data(), whole.size());
 }
@@ -297,8 +302,7 @@ void flushQueued() {
     if (queuedSize == 0) return;
     std::lock_guard<std::mutex> lock(writeLock);
     writeAll(queued, queuedSize);
-    queuedSize = 0;
-    anyQueued.store(false, std::memory_order_relaxed);
+    queueWritten();
 }
 
 void requestFlush() { flushWanted.store(true, std::memory_order_relaxed); }
